@@ -1,0 +1,12 @@
+# Warning set for every target of the project.
+add_compile_options(
+  -Wall -Wextra -Wpedantic -Wundef -Wpointer-arith -Wformat=2
+  -Wnon-virtual-dtor -Woverloaded-virtual)
+if(SOMNARA_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(SOMNARA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Somnara's set-up: installs the Debian/Ubuntu packages that are missing, configures and
+# builds, then either starts the program or runs the whole test suite headless.
+#
+#   ./setup.sh run               build and start Somnara
+#   ./setup.sh test              build and run every test
+#   ./setup.sh test --sanitize   the same, built with AddressSanitizer and UBSan
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+variant=${2:-}
+case "$mode" in
+  run|test) ;;
+  *) echo "usage: ./setup.sh run | test [--sanitize]" >&2; exit 2 ;;
+esac
+
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+                zlib1g-dev liblzma-dev libgtest-dev libbenchmark-dev)
+run_packages=(qt6-qpa-plugins fonts-dejavu-core)
+# The suite also drives the real program under a virtual X server.
+test_packages=(xvfb xauth xdotool xclip x11-utils imagemagick python3 python3-pyatspi at-spi2-core
+               dbus-x11 faketime desktop-file-utils appstream dpkg-dev file)
+
+wanted=("${build_packages[@]}" "${run_packages[@]}")
+[ "$mode" = test ] && wanted+=("${test_packages[@]}")
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=build
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "$variant" = --sanitize ]; then
+  build_dir=build-sanitize
+  cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DSOMNARA_SANITIZE=ON -DSOMNARA_BUILD_BENCH=OFF)
+fi
+# CI holds the build to a warning-free standard.
+[ "${CI:-}" = true ] && cmake_args+=(-DSOMNARA_WERROR=ON)
+
+cmake -S . -B "$build_dir" "${cmake_args[@]}"
+cmake --build "$build_dir" --parallel "$(nproc)"
+
+if [ "$mode" = run ]; then
+  exec "$build_dir/bin/somnara"
+fi
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)"

@@ -1,0 +1,96 @@
+#include "movie/frmBoxPendulam.h"
+
+#include "frame/mdifrm.h"
+#include "platform/Twips.h"
+#include "shell/Program.h"
+#include "shell/frmMain.h"
+#include "swf/PlayerWidget.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+
+using platform::TwipsRect;
+
+namespace {
+namespace design {
+constexpr int ClientWidth = 11910;
+constexpr int ClientHeight = 6885;
+const QColor Background(98, 209, 247);
+const QColor ButtonFace(192, 192, 192);
+constexpr TwipsRect SWF{0, 0, 11895, 5535};
+constexpr TwipsRect cmdChangeDirection{8040, 5640, 1815, 315};
+constexpr TwipsRect cmdBack{9960, 5640, 1815, 315};
+} // namespace design
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const TwipsRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    platform::place(*button, rect);
+    platform::setBackground(*button, design::ButtonFace);
+    button->setFont(platform::kVerdana825Bold.toFont());
+    return button;
+}
+} // namespace
+
+frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QStringLiteral("frmBoxPendulam"))
+{
+    setWindowTitle(QStringLiteral("Somnara v1.45"));
+    setFont(platform::kVerdana825.toFont());
+    platform::setClientSize(*this, design::ClientWidth, design::ClientHeight);
+    platform::setBackground(*this, design::Background);
+
+    SWF = new swf::PlayerWidget(this);
+    SWF->setObjectName(QStringLiteral("SWF"));
+    platform::place(*SWF, design::SWF);
+
+    cmdChangeDirection = makeButton(this, "cmdChangeDirection", QStringLiteral("Change Direction"),
+                                    design::cmdChangeDirection);
+    connect(cmdChangeDirection, &QPushButton::clicked, this, &frmBoxPendulam::cmdChangeDirection_Click);
+    cmdBack = makeButton(this, "cmdBack", QStringLiteral("&Back"), design::cmdBack);
+    connect(cmdBack, &QPushButton::clicked, this, &frmBoxPendulam::cmdBack_Click);
+    setTabOrder(SWF, cmdChangeDirection);
+    setTabOrder(cmdChangeDirection, cmdBack);
+
+    mnuChangeDirection =
+        mnuFile->addAction(QStringLiteral("&Change Direction"), this, &frmBoxPendulam::mnuChangeDirection_Click);
+    mnuChangeDirection->setObjectName(QStringLiteral("mnuChangeDirection"));
+    // Designed switched off, with nothing behind it: shown greyed.
+    mnuText = mnuFile->addAction(QStringLiteral("Input &Text"));
+    mnuText->setObjectName(QStringLiteral("mnuText"));
+    mnuText->setEnabled(false);
+    mnuFileBAck = mnuFile->addAction(QStringLiteral("&Back"), this, &frmBoxPendulam::mnuFileBAck_Click);
+    mnuFileBAck->setObjectName(QStringLiteral("mnuFileBAck"));
+}
+
+frmBoxPendulam::~frmBoxPendulam() = default;
+
+void frmBoxPendulam::mnuChangeDirection_Click()
+{
+    if (program_.BoxDirectionUp == VbTrue) {
+        SWF->setMovie(program_.programFile(movie_files::BoxDownward));
+        program_.BoxDirectionUp = VbFalse;
+    } else if (program_.BoxDirectionUp == VbFalse) {
+        SWF->setMovie(program_.programFile(movie_files::BoxUpward));
+        program_.BoxDirectionUp = VbTrue;
+    }
+}
+
+void frmBoxPendulam::cmdChangeDirection_Click()
+{
+    mnuChangeDirection_Click();
+}
+
+void frmBoxPendulam::mnuFileBAck_Click()
+{
+    Unload();
+    if (mdifrm* frame = program_.loaded<mdifrm>())
+        frame->Unload();
+    program_.form<frmMain>().Show();
+}
+
+void frmBoxPendulam::cmdBack_Click()
+{
+    mnuFileBAck_Click();
+}

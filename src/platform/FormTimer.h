@@ -1,0 +1,32 @@
+#pragma once
+// A window's timer: an interval, an on/off switch and a handler. A tick that falls due
+// while the handler is still running (it may yield to the event loop) is dropped, so
+// the handler never runs inside itself.
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+namespace platform {
+
+class FormTimer final : public QObject {
+    Q_OBJECT
+public:
+    FormTimer(QObject* parent, int intervalMs, std::function<void()> handler);
+
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return timer_.isActive(); }
+    int interval() const { return timer_.interval(); }
+    bool isRunningHandler() const { return inHandler_; }
+
+    // Runs the handler as a tick would (tests, and ticks delivered by hand).
+    void tick();
+
+private:
+    QTimer timer_;
+    std::function<void()> handler_;
+    bool inHandler_ = false;
+};
+
+} // namespace platform

@@ -1,0 +1,87 @@
+#pragma once
+// Narrow interfaces for everything the program asks of the operating system. The real
+// implementations are chosen once at start-up (QtServices); tests hand in their own.
+
+#include <QDate>
+#include <QString>
+
+namespace platform {
+
+enum class MsgIcon { Information, Critical };
+enum class MsgButtons { OK, YesNo };
+enum class MsgResult { OK, Yes, No };
+
+// Modal message boxes captioned with the application title. A text may join its lines
+// with a lone carriage return; the box shows them as separate lines.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgResult show(const QString& text, MsgIcon icon, MsgButtons buttons) = 0;
+};
+
+// Ending the process. The real one never returns.
+class ProcessControl {
+public:
+    virtual ~ProcessControl() = default;
+    virtual void end(int exitCode) = 0;
+};
+
+// The one-copy-per-user rule.
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+    // True when another copy of the program holds the lock. Takes the lock otherwise.
+    virtual bool anotherInstanceRunning() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // The folder that holds the executable, without a trailing separator.
+    virtual QString programFolder() const = 0;
+    // True only for an ordinary file that can be read.
+    virtual bool isReadableFile(const QString& path) const = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDate today() const = 0;
+};
+
+// Pseudo-random singles in [0, 1), reseeded from the system timer on request.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void randomize() = 0;
+    virtual float next() = 0;
+};
+
+// Per-user text values addressed by application name, section and key. An absent key
+// reads as the empty string. Writing reports whether the value reached the store.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    virtual QString read(const QString& app, const QString& section, const QString& key) const = 0;
+    virtual bool write(const QString& app, const QString& section, const QString& key, const QString& value) = 0;
+};
+
+// Hands a web address to the user's default handler and returns at once.
+class WebOpener {
+public:
+    virtual ~WebOpener() = default;
+    virtual void open(const QString& address) = 0;
+};
+
+struct Services {
+    MessageBoxes& messages;
+    ProcessControl& process;
+    InstanceLock& instance;
+    FileSystem& files;
+    Clock& clock;
+    RandomSource& random;
+    SettingsStore& settings;
+    WebOpener& web;
+};
+
+} // namespace platform

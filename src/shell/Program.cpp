@@ -1,0 +1,30 @@
+#include "shell/Program.h"
+
+Program::Program(platform::Services services) : services_(services) {}
+
+Program::~Program() = default;
+
+QString Program::programFile(const QString& name) const
+{
+    return services_.files.programFolder() + name;
+}
+
+void Program::UnloadAllForms()
+{
+    if (ended_)
+        return;
+    if (!shuttingDown_) {
+        shuttingDown_ = true;
+        // Unloading a window may load another (the chooser opens the refer-a-friend
+        // window as it goes); that one goes with the process without being unloaded.
+        for (platform::Form* form : forms_.loadedForms()) {
+            if (ended_)
+                return;
+            forms_.unload(*form);
+        }
+    }
+    // Also reached from an unload handler while the loop above runs: either way the
+    // process ends here and nothing after it runs.
+    ended_ = true;
+    services_.process.end(0);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// One run of the program: the platform services chosen at start-up, the window
+// instances and the state that several windows share.
+
+#include "platform/FormRuntime.h"
+#include "platform/Services.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// Booleans shared between windows keep the program's 16-bit convention.
+using VbBool = std::int16_t;
+constexpr VbBool VbTrue = -1;
+constexpr VbBool VbFalse = 0;
+
+// The animation files, as appended to the program's folder. The folder is written
+// without a trailing separator, so each name brings its own.
+namespace movie_files {
+inline const QString Pendulum = QStringLiteral("/Pendulum.swf");
+inline const QString BoxUpward = QStringLiteral("/BoxUpward.swf");
+inline const QString BoxDownward = QStringLiteral("/BoxDownward.swf");
+} // namespace movie_files
+
+class Program {
+public:
+    explicit Program(platform::Services services);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    platform::Services& services() { return services_; }
+    platform::FormRuntime& forms() { return forms_; }
+
+    // The program-wide instance of window T, created and loaded at first reference.
+    template <class T>
+    T& form()
+    {
+        return forms_.get<T>([this] { return std::make_unique<T>(*this); });
+    }
+    // The instance of T if it is loaded; never loads it.
+    template <class T>
+    T* loaded() const
+    {
+        return forms_.find<T>();
+    }
+
+    // The program's folder joined with one of the movie_files names.
+    QString programFile(const QString& name) const;
+
+    // Unloads every loaded window, ignoring what goes wrong, then ends the process.
+    void UnloadAllForms();
+    // True once the process has been asked to end.
+    bool ended() const { return ended_; }
+
+    // True while the movie window plays the upward box animation.
+    VbBool BoxDirectionUp = VbFalse;
+
+private:
+    platform::Services services_;
+    platform::FormRuntime forms_;
+    bool ended_ = false;
+    bool shuttingDown_ = false;
+};

@@ -1,0 +1,5 @@
+#include "shell/UpdateReminder.h"
+
+#include "shell/Program.h"
+
+void UpdateReminder(Program&) {}

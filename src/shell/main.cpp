@@ -1,0 +1,19 @@
+#include "platform/QtServices.h"
+#include "shell/Program.h"
+#include "shell/StartUp.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The program ends only through its own shutdown, never because a window closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::QtServices services;
+    Program program(services.services());
+    StartUp(program);
+    if (program.ended())
+        return 0;
+    return QApplication::exec();
+}
