@@ -71,7 +71,12 @@ mdifrm::mdifrm(Program& program) : QMainWindow(nullptr), Form(program.forms(), *
            platform::twipsToPixels(design::ClientHeight) + menuBar()->sizeHint().height());
 }
 
-mdifrm::~mdifrm() = default;
+mdifrm::~mdifrm()
+{
+    // The area announces its last sub-window's departure while this window's base
+    // classes take it down; by then there is no menu bar to update.
+    disconnect(mdiArea, nullptr, this, nullptr);
+}
 
 void mdifrm::buildStrips()
 {

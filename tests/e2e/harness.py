@@ -1,0 +1,175 @@
+"""Drives the real program from outside, the way a user or a screen reader does.
+
+Each test gets a private X server (Xvfb), its own accessibility bus, and a private
+home and runtime folder, so runs never see each other's settings or instance lock.
+Windows and controls are found through AT-SPI by role and name.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+import pyatspi
+
+PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def walk(accessible, depth=0, max_depth=12):
+    if accessible is None or depth > max_depth:
+        return
+    yield accessible
+    try:
+        children = list(accessible)
+    except Exception:
+        return
+    for child in children:
+        yield from walk(child, depth + 1, max_depth)
+
+
+def safe_name(accessible):
+    try:
+        return accessible.name or ""
+    except Exception:
+        return ""
+
+
+def safe_role(accessible):
+    try:
+        return accessible.getRoleName()
+    except Exception:
+        return ""
+
+
+class Display:
+    """An Xvfb server and an accessibility bus for the life of a test class."""
+
+    def __init__(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            self.name = ":" + pipe.readline().strip()
+        os.environ["DISPLAY"] = self.name
+        self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+
+    def close(self):
+        for process in (self.bus, self.xvfb):
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
+class Somnara:
+    """One run of the program, in a program folder of its own."""
+
+    def __init__(self, home, runtime_dir, folder, extra_env=None, command_prefix=()):
+        env = dict(os.environ)
+        env.update({
+            "HOME": home,
+            "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            "XDG_RUNTIME_DIR": runtime_dir,
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "QT_ACCESSIBILITY": "1",
+            "QT_QPA_PLATFORM": "xcb",
+        })
+        env.update(extra_env or {})
+        self.process = subprocess.Popen([*command_prefix, os.path.join(folder, "somnara")], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+
+    def application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            try:
+                if app is not None and app.get_process_id() == self.process.pid:
+                    return app
+            except Exception:
+                continue
+        return None
+
+    def windows(self):
+        app = self.application()
+        return list(app) if app is not None else []
+
+    def find(self, role, name=None, timeout=10.0):
+        def look():
+            app = self.application()
+            for accessible in walk(app):
+                if safe_role(accessible) == role and (name is None or safe_name(accessible) == name):
+                    return accessible
+            return None
+        return wait_until(look, timeout, what=f"{role} {name!r}")
+
+    def texts_of(self, accessible):
+        return [safe_name(a) for a in walk(accessible) if safe_role(a) == "label"]
+
+    def press(self, accessible):
+        action = accessible.queryAction()
+        for i in range(action.nActions):
+            if action.getName(i) in ("Press", "press", "click", "Toggle", "toggle"):
+                action.doAction(i)
+                return
+        action.doAction(0)
+
+    def wait_exit(self, timeout=10.0):
+        return self.process.wait(timeout=timeout)
+
+    def stop(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+
+
+class ProgramTestCase(unittest.TestCase):
+    """A test with a display, a fresh user and a copy of the program folder."""
+
+    @classmethod
+    def setUpClass(cls):
+        if not PROGRAM:
+            raise unittest.SkipTest("SOMNARA_PROGRAM is not set")
+        cls.display = Display()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.close()
+
+    def setUp(self):
+        self.scratch = tempfile.mkdtemp(prefix="somnara-e2e-")
+        self.home = os.path.join(self.scratch, "home")
+        self.runtime_dir = os.path.join(self.scratch, "run")
+        os.makedirs(self.home)
+        os.makedirs(self.runtime_dir, mode=0o700)
+        self.folder = os.path.join(self.scratch, "program")
+        shutil.copytree(os.path.dirname(PROGRAM), self.folder)
+        self.runs = []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def launch(self, **kwargs):
+        run = Somnara(kwargs.pop("home", self.home), self.runtime_dir, kwargs.pop("folder", self.folder), **kwargs)
+        self.runs.append(run)
+        return run

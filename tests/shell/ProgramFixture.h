@@ -1,0 +1,23 @@
+#pragma once
+// A run of the program on fake platform services.
+
+#include "FakeServices.h"
+#include "shell/Program.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+class ProgramTest : public ::testing::Test {
+protected:
+    fakes::Services fake;
+    Program program{fake.services()};
+
+    // What returning to the main event loop does: posted events and deferred deletions.
+    static void returnToEventLoop()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+};
