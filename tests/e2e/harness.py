@@ -14,6 +14,7 @@ import time
 import unittest
 
 import pyatspi
+from gi.repository import Atspi
 
 PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
 
@@ -68,7 +69,16 @@ class Display:
         os.environ["DISPLAY"] = self.name
         self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        # A program that starts before the registry answers is never listed.
+        wait_until(self._registry_answers, timeout=20, what="the accessibility registry")
+
+    @staticmethod
+    def _registry_answers():
+        try:
+            pyatspi.Registry.getDesktop(0).childCount
+            return True
+        except Exception:
+            return False
 
     def close(self):
         for process in (self.bus, self.xvfb):
@@ -103,6 +113,9 @@ class Somnara:
         for app in desktop:
             try:
                 if app is not None and app.get_process_id() == self.process.pid:
+                    # Windows come and go; never answer from a stale copy of the tree.
+                    app.clear_cache()
+                    app.set_cache_mask(Atspi.Cache.NONE)
                     return app
             except Exception:
                 continue
@@ -121,16 +134,43 @@ class Somnara:
             return None
         return wait_until(look, timeout, what=f"{role} {name!r}")
 
+    walk = staticmethod(walk)
+    safe_name = staticmethod(safe_name)
+
     def texts_of(self, accessible):
         return [safe_name(a) for a in walk(accessible) if safe_role(a) == "label"]
 
-    def press(self, accessible):
+    def press(self, accessible, opens_modal=False):
+        """Runs the control's action. An action that opens a modal box does not answer
+        until the box closes, so then the call is left waiting and the test goes on."""
         action = accessible.queryAction()
-        for i in range(action.nActions):
-            if action.getName(i) in ("Press", "press", "click", "Toggle", "toggle"):
-                action.doAction(i)
-                return
-        action.doAction(0)
+        names = [action.getName(i) for i in range(action.nActions)]
+        index = next((i for i, n in enumerate(names) if n.lower() in ("press", "click", "toggle")), 0)
+        if not opens_modal:
+            action.doAction(index)
+            return
+        pyatspi.setTimeout(300, 15000)
+        try:
+            action.doAction(index)
+        except Exception:
+            pass
+        finally:
+            pyatspi.setTimeout(25000, 15000)
+
+    def set_text(self, accessible, text):
+        accessible.queryEditableText().setTextContents(text)
+
+    def showing(self, accessible):
+        try:
+            return accessible.getState().contains(pyatspi.STATE_SHOWING)
+        except Exception:
+            return False
+
+    def showing_windows(self):
+        return [(safe_role(w), safe_name(w)) for w in self.windows() if self.showing(w)]
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], check=True)
 
     def wait_exit(self, timeout=10.0):
         return self.process.wait(timeout=timeout)
