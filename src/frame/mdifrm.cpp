@@ -118,8 +118,11 @@ void mdifrm::buildStrips()
     mdiArea = new QMdiArea(client);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     mdiArea->setBackground(design::Sky);
-    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The display windows are designed a pixel or two wider than the frame's client area;
+    // scroll bars for that sliver would only get in the way.
+    mdiArea->setFrameShape(QFrame::NoFrame);
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     for (QWidget* strip : {static_cast<QWidget*>(Picture4), static_cast<QWidget*>(Picture2),
                            static_cast<QWidget*>(Picture1), static_cast<QWidget*>(PicCaption)})
