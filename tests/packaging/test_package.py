@@ -113,6 +113,9 @@ class Package(unittest.TestCase):
         desktop = entry["Desktop Entry"]
         self.assertIn(f"usr/bin/{desktop['Exec'].split()[0]}", self.files)
         self.assertEqual(desktop["Icon"], APP_ID)
+        # On X11 the desktop matches windows to the entry by their class, which Qt takes
+        # from the executable's file name.
+        self.assertIn(f"usr/lib/somnara/{desktop['StartupWMClass']}", self.files)
 
     def test_metainfo_is_valid_and_names_the_desktop_entry_and_command(self):
         metainfo = self.root / f"usr/share/metainfo/{APP_ID}.metainfo.xml"
