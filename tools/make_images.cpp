@@ -40,8 +40,9 @@ QImage drawIcon(int size)
     // A light edge around a dark rim keeps the disc round on dark and light panels alike.
     painter.setBrush(QColor(150, 150, 200));
     painter.drawEllipse(centre, outer, outer);
+    const double edge = std::max(0.75, size / 96.0);
     painter.setBrush(QColor(16, 16, 40));
-    painter.drawEllipse(centre, outer - std::max(0.75, size / 96.0), outer - std::max(0.75, size / 96.0));
+    painter.drawEllipse(centre, outer - edge, outer - edge);
 
     for (int i = 0; i < rings; ++i) {
         const double radius = outer - rim - i * band;
@@ -53,8 +54,8 @@ QImage drawIcon(int size)
         painter.setBrush(swirl);
         painter.drawEllipse(centre, radius, radius);
         // The black gap inside each ring, as the wheel draws its rings on black.
-        const double gap = radius - band * 0.62;
         if (i < rings - 1) {
+            const double gap = radius - band * 0.62;
             painter.setBrush(Qt::black);
             painter.drawEllipse(centre, gap, gap);
         }
