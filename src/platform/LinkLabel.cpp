@@ -1,5 +1,7 @@
 #include "platform/LinkLabel.h"
 
+#include "platform/ProgramImages.h"
+
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -31,7 +33,8 @@ void LinkLabel::keyPressEvent(QKeyEvent* event)
 
 QCursor linkCursor()
 {
-    return QCursor(Qt::PointingHandCursor);
+    const PointerImage pointer = linkPointerImage();
+    return QCursor(pointer.pixmap, pointer.hotSpot.x(), pointer.hotSpot.y());
 }
 
 } // namespace platform

@@ -1,3 +1,4 @@
+#include "platform/ProgramImages.h"
 #include "platform/QtServices.h"
 #include "shell/Program.h"
 #include "shell/StartUp.h"
@@ -9,6 +10,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // The program ends only through its own shutdown, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(platform::programWindowIcon());
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(SOMNARA_APP_ID));
 
     platform::QtServices services;
     Program program(services.services());
