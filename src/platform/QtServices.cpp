@@ -70,6 +70,11 @@ QString QtFileSystem::programFolder() const
     return QCoreApplication::applicationDirPath();
 }
 
+QString QtFileSystem::programName() const
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
 bool QtFileSystem::isReadableFile(const QString& path) const
 {
     const QFileInfo info(path);
