@@ -18,9 +18,11 @@ void Program::UnloadAllForms()
         // Unloading a window may load another (the chooser opens the refer-a-friend
         // window as it goes); that one goes with the process without being unloaded.
         for (platform::Form* form : forms_.loadedForms()) {
+            forms_.unload(*form);
+            // An unload handler may have ended the program already (the refer-a-friend
+            // window does): it ends once.
             if (ended_)
                 return;
-            forms_.unload(*form);
         }
     }
     // Also reached from an unload handler while the loop above runs: either way the
