@@ -52,10 +52,7 @@ QString homePageLink()
 QLabel* makeText(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect,
                  const QColor& colour, const FontSpec& font)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    platform::place(*label, rect);
-    label->setFont(font.toFont());
+    auto* label = platform::makeControl<QLabel>(parent, name, text, rect, font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     platform::setForeground(*label, colour);
     return label;

@@ -8,7 +8,7 @@
 #include "shell/Program.h"
 #include "shell/ProgramIcon.h"
 
-#include <QFocusEvent>
+#include <QApplication>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -104,10 +104,7 @@ constexpr int kSpace = 32;
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, const TwipsRect& rect)
 {
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    platform::place(*frame, rect);
-    frame->setFont(design::FrameFont.toFont());
+    auto* frame = platform::makeControl<QGroupBox>(parent, name, caption, rect, design::FrameFont);
     // Only the frame's own roles: the boxes and the button inside keep their usual colours.
     QPalette palette = frame->palette();
     palette.setColor(QPalette::Window, design::FrameBack);
@@ -120,31 +117,14 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect,
                   const FontSpec& font)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    platform::place(*label, rect);
-    label->setFont(font.toFont());
+    auto* label = platform::makeControl<QLabel>(parent, name, text, rect, font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
 QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect)
 {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    platform::place(*box, rect);
-    box->setFont(design::WindowFont.toFont());
-    return box;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const TwipsRect& rect,
-                        const FontSpec& font)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    platform::place(*button, rect);
-    button->setFont(font.toFont());
-    return button;
+    return platform::makeControl<QLineEdit>(parent, name, text, rect, design::WindowFont);
 }
 
 } // namespace
@@ -167,7 +147,11 @@ frmNagScreen2::frmNagScreen2(Program& program)
     platform::centreOnScreen(*this);
 }
 
-frmNagScreen2::~frmNagScreen2() = default;
+frmNagScreen2::~frmNagScreen2()
+{
+    // Destroying the controls moves the focus; this window must no longer hear of it.
+    disconnect(focusWatch_);
+}
 
 void frmNagScreen2::buildControls()
 {
@@ -202,16 +186,18 @@ void frmNagScreen2::buildControls()
     txtFriendName = makeBox(Frame2, "txtFriendName", placeholders::FriendName, design::txtFriendName);
     txtFriendEmail = makeBox(Frame2, "txtFriendEmail", placeholders::FriendEmail, design::txtFriendEmail);
     txtEmail = makeBox(Frame2, "txtEmail", placeholders::Email, design::txtEmail);
-    cmdSubmit = makeButton(Frame2, "cmdSubmit", QStringLiteral("Refer A Friend &Now"), design::cmdSubmit,
-                           design::SubmitFont);
+    cmdSubmit = platform::makeControl<QPushButton>(Frame2, "cmdSubmit", QStringLiteral("Refer A Friend &Now"),
+                                                   design::cmdSubmit, design::SubmitFont);
     connect(cmdSubmit, &QPushButton::clicked, this, &frmNagScreen2::cmdSubmit_Click);
     txtName = makeBox(Frame2, "txtName", placeholders::Name, design::txtName);
 
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("E&xit"), design::cmdClose, design::WindowFont);
+    cmdClose = platform::makeControl<QPushButton>(this, "cmdClose", QStringLiteral("E&xit"), design::cmdClose,
+                                                  design::WindowFont);
     connect(cmdClose, &QPushButton::clicked, this, &frmNagScreen2::cmdClose_Click);
 
     // A check box drawn as a button that stays pressed while checked.
-    Check1 = makeButton(this, "Check1", design::check1Caption(), design::Check1, design::Check1Font);
+    Check1 = platform::makeControl<QPushButton>(this, "Check1", design::check1Caption(), design::Check1,
+                                                design::Check1Font);
     Check1->setCheckable(true);
     Check1->setCursor(platform::linkCursor());
     platform::setForeground(*Check1, design::Check1Text);
@@ -227,10 +213,9 @@ void frmNagScreen2::buildControls()
     Label1 = makeLabel(this, "Label1", design::Title, design::Label1, design::TitleFont);
     Label1->resize(Label1->sizeHint());
 
-    for (QWidget* box : {static_cast<QWidget*>(txtName), static_cast<QWidget*>(txtEmail),
-                         static_cast<QWidget*>(txtMessage), static_cast<QWidget*>(txtFriendName),
-                         static_cast<QWidget*>(txtFriendEmail)})
-        box->installEventFilter(this);
+    txtEmail->installEventFilter(this);
+    txtFriendEmail->installEventFilter(this);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &frmNagScreen2::focusMoved);
 
     // The designed tab order; the friend's e-mail comes before the friend's name.
     QWidget* const order[] = {cmdClose, Check1,         Picture1,      txtName,   cmdSubmit,
@@ -336,9 +321,44 @@ void frmNagScreen2::setBoxText(QObject* box, const QString& text)
         static_cast<QLineEdit*>(box)->setText(text);
 }
 
+const QString* frmNagScreen2::placeholderOf(const QWidget* box) const
+{
+    if (box == txtName)
+        return &placeholders::Name;
+    if (box == txtEmail)
+        return &placeholders::Email;
+    if (box == txtMessage)
+        return &placeholders::Message;
+    if (box == txtFriendName)
+        return &placeholders::FriendName;
+    if (box == txtFriendEmail)
+        return &placeholders::FriendEmail;
+    return nullptr;
+}
+
+void frmNagScreen2::focusMoved(QWidget*, QWidget* now)
+{
+    // Only a move between this window's controls counts. The focus leaving for another
+    // window (a message box, another program) and coming back to the same control
+    // leaves the boxes as they are.
+    if (!now || now->window() != this || now == focused_)
+        return;
+    if (const QString* placeholder = placeholderOf(focused_)) {
+        const QString text = boxText(focused_);
+        if (const QString left = modTellAFriend::TextOnLostFocus(text, *placeholder); left != text)
+            setBoxText(focused_, left);
+    }
+    focused_ = now;
+    if (const QString* placeholder = placeholderOf(now)) {
+        const QString text = boxText(now);
+        if (const QString entered = modTellAFriend::TextOnGotFocus(text, *placeholder); entered != text)
+            setBoxText(now, entered);
+    }
+}
+
 bool frmNagScreen2::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == txtEmail || watched == txtFriendEmail)) {
+    if (event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();
         if (typed.size() == 1) {
             int KeyAscii = typed.at(0).unicode();
@@ -349,24 +369,6 @@ bool frmNagScreen2::eventFilter(QObject* watched, QEvent* event)
             if (KeyAscii == 0)
                 return true;
         }
-    }
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        // Focus moving between this and another window (a message box, say) is not the
-        // user moving between the boxes: the placeholders stay as they are.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return QWidget::eventFilter(watched, event);
-        const QString& placeholder = watched == txtName         ? placeholders::Name
-                                     : watched == txtEmail      ? placeholders::Email
-                                     : watched == txtMessage    ? placeholders::Message
-                                     : watched == txtFriendName ? placeholders::FriendName
-                                                                : placeholders::FriendEmail;
-        const QString text = boxText(watched);
-        const QString changed = event->type() == QEvent::FocusIn
-                                    ? modTellAFriend::TextOnGotFocus(text, placeholder)
-                                    : modTellAFriend::TextOnLostFocus(text, placeholder);
-        if (changed != text)
-            setBoxText(watched, changed);
     }
     return QWidget::eventFilter(watched, event);
 }

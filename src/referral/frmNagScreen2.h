@@ -5,6 +5,7 @@
 
 #include "platform/Form.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class Program;
@@ -61,8 +62,14 @@ protected:
 private:
     void buildControls();
     void refuseSpace(QWidget& box, int& KeyAscii);
+    // The placeholders leave a box as it gets the focus and return as it loses it.
+    void focusMoved(QWidget* old, QWidget* now);
+    const QString* placeholderOf(const QWidget* box) const;
     QString boxText(const QObject* box) const;
     void setBoxText(QObject* box, const QString& text);
 
     Program& program_;
+    // The control that last had the focus within this window.
+    QPointer<QWidget> focused_;
+    QMetaObject::Connection focusWatch_;
 };

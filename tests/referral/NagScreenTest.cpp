@@ -8,7 +8,6 @@
 #include "shell/Program.h"
 
 #include <QApplication>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,13 +24,16 @@ class NagScreen : public ::testing::Test {
 protected:
     frmNagScreen2& nag() { return program.form<frmNagScreen2>(); }
 
-    static void focusIn(QWidget* box) { sendFocus(box, QEvent::FocusIn, Qt::TabFocusReason); }
-    static void focusOut(QWidget* box) { sendFocus(box, QEvent::FocusOut, Qt::TabFocusReason); }
-    static void sendFocus(QWidget* box, QEvent::Type type, Qt::FocusReason reason)
+    // The window as the user's active window, so that the focus moves between its controls.
+    frmNagScreen2& activeNag()
     {
-        QFocusEvent event(type, reason);
-        QApplication::sendEvent(box, &event);
+        frmNagScreen2& form = nag();
+        QApplication::setActiveWindow(&form);
+        return form;
     }
+    static void focusIn(QWidget* box) { box->setFocus(Qt::TabFocusReason); }
+    // Moves the focus on to a control that is no entry box.
+    void focusOut() { nag().Picture1->setFocus(Qt::TabFocusReason); }
 
     // Fills every entry with a valid value.
     void fillValid()
@@ -141,26 +143,50 @@ TEST(NagScreenLoad, SupportTextIsDrawnFromFourByQuarters)
 
 TEST_F(NagScreen, PlaceholdersLeaveOnFocusAndComeBackWhenLeftBlank)
 {
-    frmNagScreen2& form = nag();
+    frmNagScreen2& form = activeNag();
     focusIn(form.txtName);
     EXPECT_EQ(form.txtName->text(), QString());
     form.txtName->setText(QStringLiteral("   "));
-    focusOut(form.txtName);
+    focusIn(form.txtEmail);
     EXPECT_EQ(form.txtName->text(), QStringLiteral("Your Name"));
+    EXPECT_EQ(form.txtEmail->text(), QString());
+    focusOut();
+    EXPECT_EQ(form.txtEmail->text(), QStringLiteral("Your Email Address"));
+
+    // A typed entry is left alone both ways, even one that differs only in case.
+    form.txtFriendName->setText(QStringLiteral("friend's name"));
+    focusIn(form.txtFriendName);
+    focusOut();
+    EXPECT_EQ(form.txtFriendName->text(), QStringLiteral("friend's name"));
 
     // The untouched message keeps its line break and is not cleared.
     focusIn(form.txtMessage);
     EXPECT_EQ(form.messageText(), QStringLiteral("Your Message\r\n"));
     form.setMessageText(QString());
-    focusOut(form.txtMessage);
+    focusOut();
     EXPECT_EQ(form.messageText(), QStringLiteral("Your Message"));
+}
 
-    // Switching to another window leaves the boxes alone.
-    sendFocus(form.txtEmail, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
-    EXPECT_EQ(form.txtEmail->text(), QStringLiteral("Your Email Address"));
-    form.txtFriendName->clear();
-    sendFocus(form.txtFriendName, QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    EXPECT_EQ(form.txtFriendName->text(), QString());
+TEST_F(NagScreen, PlaceholdersStayWhileTheUserIsInAnotherWindow)
+{
+    frmNagScreen2& form = activeNag();
+    focusIn(form.txtName);
+    ASSERT_EQ(form.txtName->text(), QString());
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_EQ(form.txtName->text(), QString());
+    QApplication::setActiveWindow(&form);
+    form.txtName->insert(QStringLiteral("Ann"));
+    EXPECT_EQ(form.txtName->text(), QStringLiteral("Ann"));
+
+    // Coming back by clicking into another box: the first one is left as usual.
+    form.txtName->clear();
+    QApplication::setActiveWindow(&other);
+    QApplication::setActiveWindow(&form);
+    focusIn(form.txtEmail);
+    EXPECT_EQ(form.txtName->text(), QStringLiteral("Your Name"));
+    EXPECT_EQ(form.txtEmail->text(), QString());
 }
 
 TEST_F(NagScreen, TypedSpaceInAnEmailBoxIsRefusedWithItsMessage)
@@ -238,10 +264,11 @@ TEST_F(NagScreen, ChecksComeInTheirOrderAndLeaveTheEntriesAlone)
 TEST_F(NagScreen, ClearedMessageReachedByTabIsRefused)
 {
     fillValid();
-    frmNagScreen2& form = nag();
+    frmNagScreen2& form = activeNag();
+    form.setMessageText(QStringLiteral("Your Message\r\n"));
     focusIn(form.txtMessage);
     form.setMessageText(QString());
-    focusOut(form.txtMessage);
+    focusOut();
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Your Message"));
 }
 
