@@ -1,10 +1,8 @@
 // The refer-a-friend request without its window: trimming, the checks and their order,
 // and the address that carries the entries.
 
-#include "FakeServices.h"
 #include "links/WebAddresses.h"
 #include "referral/modTellAFriend.h"
-#include "shell/Program.h"
 
 #include <QUrl>
 #include <QUrlQuery>
@@ -32,23 +30,6 @@ TEST(TrimSpaces, RemovesSpacesAtBothEndsAndNothingElse)
     EXPECT_EQ(modTellAFriend::TrimSpaces(QStringLiteral("   ")), QString());
     EXPECT_EQ(modTellAFriend::TrimSpaces(QStringLiteral("\t x\r\n")), QStringLiteral("\t x\r\n"));
     EXPECT_EQ(modTellAFriend::TrimSpaces(QStringLiteral(" Your Message\r\n ")), QStringLiteral("Your Message\r\n"));
-}
-
-TEST(Placeholders, ClearedOnFocusOnlyWhenUntouchedAndRestoredWhenLeftBlank)
-{
-    const QString& name = modTellAFriend::placeholders::Name;
-    EXPECT_EQ(modTellAFriend::TextOnGotFocus(name, name), QString());
-    EXPECT_EQ(modTellAFriend::TextOnGotFocus(QStringLiteral(" Your Name "), name), QString());
-    EXPECT_EQ(modTellAFriend::TextOnGotFocus(QStringLiteral("your name"), name), QStringLiteral("your name"));
-    // The message box starts with a line break after its placeholder: not untouched.
-    const QString& message = modTellAFriend::placeholders::Message;
-    EXPECT_EQ(modTellAFriend::TextOnGotFocus(QStringLiteral("Your Message\r\n"), message),
-              QStringLiteral("Your Message\r\n"));
-
-    EXPECT_EQ(modTellAFriend::TextOnLostFocus(QString(), name), name);
-    EXPECT_EQ(modTellAFriend::TextOnLostFocus(QStringLiteral("   "), name), name);
-    EXPECT_EQ(modTellAFriend::TextOnLostFocus(QStringLiteral(" x "), name), QStringLiteral(" x "));
-    EXPECT_EQ(modTellAFriend::TextOnLostFocus(QString(), message), QStringLiteral("Your Message"));
 }
 
 TEST(AddressProblem, EqualThenNoAtThenNoDot)
@@ -153,37 +134,6 @@ TEST(ReferralAddress, HostileEntriesArriveExactlyAsTyped)
         {QStringLiteral("taf5"), strings.FriendEmail},     {QStringLiteral("taf6"), web_addresses::ProductPage},
     };
     EXPECT_EQ(items, expected);
-}
-
-class SubmitReferral : public ::testing::Test {
-protected:
-    fakes::Services fakes;
-    Program program{fakes.services()};
-};
-
-TEST_F(SubmitReferral, ReportsTheMissingEntryAndOpensNothing)
-{
-    program.tellAFriend = valid();
-    program.tellAFriend.FriendName = QStringLiteral("Friend's Name");
-    modTellAFriend::SubmitReferral(program);
-    ASSERT_EQ(fakes.messages.shown.size(), 1u);
-    EXPECT_EQ(fakes.messages.shown[0].text, QStringLiteral("Please Enter Your Friend's Name"));
-    EXPECT_EQ(fakes.messages.shown[0].icon, platform::MsgIcon::Critical);
-    EXPECT_EQ(fakes.messages.shown[0].buttons, platform::MsgButtons::OK);
-    EXPECT_TRUE(fakes.web.opened.isEmpty());
-    EXPECT_TRUE(program.tellAFriend.ReferralAddress.isEmpty());
-}
-
-TEST_F(SubmitReferral, OpensTheBuiltAddressAndKeepsIt)
-{
-    program.tellAFriend = valid();
-    modTellAFriend::SubmitReferral(program);
-    EXPECT_TRUE(fakes.messages.shown.empty());
-    EXPECT_EQ(fakes.web.opened, QStringList{modTellAFriend::BuildReferralAddress(valid())});
-    EXPECT_EQ(program.tellAFriend.ReferralAddress, fakes.web.opened.first());
-    modTellAFriend::OpenTellAFriendRequest(program);
-    EXPECT_EQ(fakes.web.opened.size(), 2);
-    EXPECT_EQ(fakes.web.opened[1], fakes.web.opened[0]);
 }
 
 } // namespace

@@ -48,12 +48,6 @@ TEST_P(StoredDates, EveryDateInTheWindowComesBackAsItself)
     }
 }
 
-TEST_P(StoredDates, TodayIsWrittenAsTheLocalesShortDate)
-{
-    const QDate today(2026, 12, 8);
-    EXPECT_EQ(reminder::StoredDateText(today, locale), locale.toString(today, QLocale::ShortFormat));
-}
-
 TEST_P(StoredDates, TextThatIsNoDateReadsAsNothing)
 {
     const QDate today(2026, 12, 8);
