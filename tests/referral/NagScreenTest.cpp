@@ -4,6 +4,7 @@
 #include "FakeServices.h"
 #include "links/WebAddresses.h"
 #include "platform/LinkLabel.h"
+#include "platform/QtServices.h"
 #include "referral/frmNagScreen2.h"
 #include "shell/Program.h"
 
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -318,6 +320,24 @@ TEST_F(NagScreen, CloseBoxEndsTheProgramLikeExit)
     EXPECT_TRUE(program.ended());
     EXPECT_EQ(fakes.process.ends, 1);
     EXPECT_EQ(program.loaded<frmNagScreen2>(), nullptr);
+}
+
+TEST(NagScreenMessages, MessageBoxesBelongToTheWindowSoTheyShowInFrontOfIt)
+{
+    fakes::Services fakes;
+    Program program(fakes.services());
+    frmNagScreen2& form = program.form<frmNagScreen2>();
+    QApplication::setActiveWindow(&form);
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        box->close();
+    });
+    platform::QtMessageBoxes().show(QStringLiteral("Email Address Cannot Contain Space"),
+                                    platform::MsgIcon::Critical, platform::MsgButtons::OK);
+    EXPECT_EQ(owner, &form);
 }
 
 } // namespace
