@@ -115,7 +115,8 @@ TEST_F(AboutBox, ShowsTheDesignedTexts)
     EXPECT_EQ(about.focusWidget(), about.cmdOK);
     // Self-sizing labels keep their designed top left and show their whole text.
     EXPECT_EQ(about.Label2->pos(), QPoint(64, 18));
-    EXPECT_GE(about.lblHomePage->width(), about.lblHomePage->fontMetrics().horizontalAdvance(about.lblHomePage->text()));
+    const QLabel& link = *about.lblHomePage;
+    EXPECT_GE(link.width(), link.fontMetrics().horizontalAdvance(link.text()));
     about.Unload();
 }
 

@@ -54,7 +54,8 @@ TEST(AddressProblem, EqualThenNoAtThenNoDot)
         {"A@b.example", "a@b.example", nullptr}, // letter case makes them distinct
     };
     for (const Case& c : cases) {
-        const auto problem = modTellAFriend::AddressProblem(QString::fromLatin1(c.email), QString::fromLatin1(c.friendEmail));
+        const auto problem =
+            modTellAFriend::AddressProblem(QString::fromLatin1(c.email), QString::fromLatin1(c.friendEmail));
         if (c.expected)
             EXPECT_EQ(problem, *c.expected) << c.email << " / " << c.friendEmail;
         else
@@ -79,7 +80,8 @@ TEST(MissingEntry, FirstEmptyOrPlaceholderEntryInCaptureOrder)
     EXPECT_FALSE(modTellAFriend::MissingEntry(valid()));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        for (const QString& blank : {QString(), QStringLiteral("   "), c.placeholder, QStringLiteral(" ") + c.placeholder}) {
+        const QString blanks[] = {QString(), QStringLiteral("   "), c.placeholder, QStringLiteral(" ") + c.placeholder};
+        for (const QString& blank : blanks) {
             Strings strings = valid();
             strings.*c.entry = blank;
             EXPECT_EQ(modTellAFriend::MissingEntry(strings), QString::fromLatin1(c.message));
@@ -116,7 +118,8 @@ TEST(ReferralAddress, HostileEntriesArriveExactlyAsTyped)
     strings.FriendEmail = QStringLiteral("c@d.example/../%2F");
 
     const QString address = modTellAFriend::BuildReferralAddress(strings);
-    EXPECT_TRUE(address.startsWith(web_addresses::ReferAFriendPage + QStringLiteral("?taf1=Tom%20%26%20Jerry%3D1%23top&taf2=a%2Bb%40x.example&")));
+    EXPECT_TRUE(address.startsWith(web_addresses::ReferAFriendPage +
+                                   QStringLiteral("?taf1=Tom%20%26%20Jerry%3D1%23top&taf2=a%2Bb%40x.example&")));
     // Nothing but the printable ASCII of an address, and no second "?" or any "#".
     for (const QChar ch : address)
         EXPECT_TRUE(ch.unicode() > 32 && ch.unicode() < 127) << int(ch.unicode());
