@@ -65,6 +65,7 @@ T* makeControl(QWidget* parent, const char* name, const QString& text, const Twi
     control->setFont(font.toFont());
     return control;
 }
+
 // Fixes a window's client area at its designed size.
 void setClientSize(QWidget& window, int widthTwips, int heightTwips);
 // Moves a top-level window to the centre of its screen.
