@@ -1,6 +1,6 @@
 #include "platform/QtServices.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -23,9 +23,12 @@ MsgResult QtMessageBoxes::show(const QString& text, MsgIcon icon, MsgButtons but
 {
     QString shown = text;
     shown.replace(QChar(13), QChar(10));
+    // The box belongs to the window the user is working in, so that it comes in front
+    // of it even when that window stays above all others (the refer-a-friend window).
     QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     kApplicationTitle, shown,
-                    buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+                    buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.setObjectName(QStringLiteral("messageBox"));
     const int answer = box.exec();
     if (buttons == MsgButtons::OK)
@@ -68,6 +71,11 @@ bool QtInstanceLock::anotherInstanceRunning()
 QString QtFileSystem::programFolder() const
 {
     return QCoreApplication::applicationDirPath();
+}
+
+QString QtFileSystem::programName() const
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
 bool QtFileSystem::isReadableFile(const QString& path) const

@@ -35,6 +35,7 @@ private:
 class QtFileSystem final : public FileSystem {
 public:
     QString programFolder() const override;
+    QString programName() const override;
     bool isReadableFile(const QString& path) const override;
 };
 

@@ -39,6 +39,8 @@ public:
     virtual ~FileSystem() = default;
     // The folder that holds the executable, without a trailing separator.
     virtual QString programFolder() const = 0;
+    // The executable's file name without its extension.
+    virtual QString programName() const = 0;
     // True only for an ordinary file that can be read.
     virtual bool isReadableFile(const QString& path) const = 0;
 };

@@ -53,6 +53,19 @@ constexpr FontSpec kSansSerif825{"MS Sans Serif", 8.25, Regular};
 
 // Places a control at its designed position and size.
 void place(QWidget& widget, const TwipsRect& rect);
+
+// A control of kind T (label, box, button, frame) with its designed name, caption or
+// text, position and font.
+template <class T>
+T* makeControl(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect, const FontSpec& font)
+{
+    auto* control = new T(text, parent);
+    control->setObjectName(QString::fromLatin1(name));
+    place(*control, rect);
+    control->setFont(font.toFont());
+    return control;
+}
+
 // Fixes a window's client area at its designed size.
 void setClientSize(QWidget& window, int widthTwips, int heightTwips);
 // Moves a top-level window to the centre of its screen.

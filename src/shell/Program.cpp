@@ -19,6 +19,8 @@ void Program::UnloadAllForms()
         // window as it goes); that one goes with the process without being unloaded.
         for (platform::Form* form : forms_.loadedForms()) {
             forms_.unload(*form);
+            // An unload handler may have ended the program already (the refer-a-friend
+            // window does): it ends once.
             if (ended_)
                 return;
         }

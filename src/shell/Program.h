@@ -4,6 +4,7 @@
 
 #include "platform/FormRuntime.h"
 #include "platform/Services.h"
+#include "referral/modTellAFriend.h"
 
 #include <QString>
 
@@ -56,6 +57,9 @@ public:
 
     // True while the movie window plays the upward box animation.
     VbBool BoxDirectionUp = VbFalse;
+
+    // The refer-a-friend entries and request address, kept for the whole run.
+    modTellAFriend::Strings tellAFriend;
 
 private:
     platform::Services services_;

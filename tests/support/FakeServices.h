@@ -59,12 +59,14 @@ public:
 class FileSystem final : public platform::FileSystem {
 public:
     QString programFolder() const override { return folder; }
+    QString programName() const override { return name; }
     bool isReadableFile(const QString& path) const override
     {
         lookups.append(path);
         return present.contains(path);
     }
     QString folder = QStringLiteral("/opt/somnara");
+    QString name = QStringLiteral("somnara");
     QSet<QString> present;
     mutable QStringList lookups;
     // Marks the three movies present.
