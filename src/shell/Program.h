@@ -56,6 +56,9 @@ public:
 
     // True while the movie window plays the upward box animation.
     VbBool BoxDirectionUp = VbFalse;
+    // The movie window's tick within its text's blink cycle. It lives here, not in the
+    // window, because a reopened window carries on with the cycle.
+    std::int16_t BlinkPhase = 0;
 
 private:
     platform::Services services_;
