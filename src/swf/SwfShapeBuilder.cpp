@@ -1,5 +1,6 @@
 #include "swf/SwfShapeBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -143,6 +144,21 @@ void ShapeBuilder::polygon(const std::vector<Point>& points, std::uint32_t fill,
     for (std::size_t i = 1; i < points.size(); ++i)
         lineTo(points[i]);
     lineTo(points.front());
+}
+
+void ShapeBuilder::roundedRectangle(const Rect& box, std::int32_t radius, std::uint32_t fill, std::uint32_t line)
+{
+    const std::int32_t r = std::min({radius, (box.xMax - box.xMin) / 2, (box.yMax - box.yMin) / 2});
+    moveTo({box.xMin + r, box.yMin});
+    setStyles(0, fill, line);
+    lineTo({box.xMax - r, box.yMin});
+    curveTo({box.xMax, box.yMin}, {box.xMax, box.yMin + r});
+    lineTo({box.xMax, box.yMax - r});
+    curveTo({box.xMax, box.yMax}, {box.xMax - r, box.yMax});
+    lineTo({box.xMin + r, box.yMax});
+    curveTo({box.xMin, box.yMax}, {box.xMin, box.yMax - r});
+    lineTo({box.xMin, box.yMin + r});
+    curveTo({box.xMin, box.yMin}, {box.xMin + r, box.yMin});
 }
 
 void ShapeBuilder::ellipse(Point centre, std::int32_t radiusX, std::int32_t radiusY, std::uint32_t fill,

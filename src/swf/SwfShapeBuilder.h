@@ -30,6 +30,9 @@ public:
 
     // A closed outline with `fill` inside it, on the side its winding calls for.
     void polygon(const std::vector<Point>& points, std::uint32_t fill, std::uint32_t line = 0);
+    // A rectangle whose corners are quadratic curves of the given radius, traced
+    // clockwise on screen.
+    void roundedRectangle(const Rect& box, std::int32_t radius, std::uint32_t fill, std::uint32_t line = 0);
     // An ellipse of eight quadratic curves, traced clockwise on screen.
     void ellipse(Point centre, std::int32_t radiusX, std::int32_t radiusY, std::uint32_t fill,
                  std::uint32_t line = 0);

@@ -67,8 +67,9 @@ struct Matrix {
     // scales evenly by `scale`, then moves the origin to (x, y).
     static Matrix rotation(double radians, std::int32_t x, std::int32_t y, double scale = 1.0);
     // Maps the format's gradient square (-16384..16384 twips on both axes) onto `box`,
-    // turned by `radians` about the box's centre: a linear gradient then runs from the
-    // box's left edge to its right edge, a radial one fills the ellipse inside it.
+    // then turns it by `radians` (clockwise on screen) about the box's centre. Unturned,
+    // a linear gradient runs from the box's left edge to its right edge and a radial one
+    // fills the ellipse inside the box.
     static Matrix gradientBox(const Rect& box, double radians = 0.0);
 };
 

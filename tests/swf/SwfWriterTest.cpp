@@ -319,21 +319,33 @@ TEST(SwfShapeBuilder, SplitsLongEdgesIntoPiecesThatMeetExactly)
     EXPECT_NO_THROW(defineShape(1, builder.shape(), ShapeVersion::Shape3));
 }
 
-TEST(SwfShapeBuilder, EllipseClosesOnItsStartAndFillsItsBox)
+TEST(SwfShapeBuilder, RoundOutlinesCloseOnTheirStartAndFillTheirBox)
 {
-    ShapeBuilder builder;
-    builder.ellipse({1000, 2000}, 300, 200, builder.addFill(FillStyle::solid({})));
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    for (const ShapeRecord& record : builder.shape().records) {
-        if (const auto* curve = std::get_if<CurvedEdge>(&record)) {
-            x += curve->controlDx + curve->anchorDx;
-            y += curve->controlDy + curve->anchorDy;
+    const auto closingError = [](const Shape& shape) {
+        Point sum;
+        for (const ShapeRecord& record : shape.records) {
+            if (const auto* curve = std::get_if<CurvedEdge>(&record)) {
+                sum.x += curve->controlDx + curve->anchorDx;
+                sum.y += curve->controlDy + curve->anchorDy;
+            } else if (const auto* edge = std::get_if<StraightEdge>(&record)) {
+                sum.x += edge->dx;
+                sum.y += edge->dy;
+            }
         }
-    }
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    EXPECT_EQ(computeBounds(builder.shape()).edges, (Rect{700, 1300, 1800, 2200}));
+        return sum;
+    };
+    ShapeBuilder ellipse;
+    ellipse.ellipse({1000, 2000}, 300, 200, ellipse.addFill(FillStyle::solid({})));
+    EXPECT_EQ(closingError(ellipse.shape()), (Point{0, 0}));
+    EXPECT_EQ(computeBounds(ellipse.shape()).edges, (Rect{700, 1300, 1800, 2200}));
+    EXPECT_EQ(std::get<StyleChange>(ellipse.shape().records.front()).fill1, 1u);
+
+    ShapeBuilder box;
+    box.roundedRectangle({-500, 500, -200, 200}, 1000, box.addFill(FillStyle::solid({})));
+    EXPECT_EQ(closingError(box.shape()), (Point{0, 0}));
+    EXPECT_EQ(computeBounds(box.shape()).edges, (Rect{-500, 500, -200, 200}));
+    // The radius shrinks to half the short side; 600 twips of the top edge stay straight.
+    EXPECT_EQ(std::get<StraightEdge>(box.shape().records[1]), (StraightEdge{600, 0}));
 }
 
 TEST(SwfShapeBuilder, NewStylesStandInTheirOwnRecordAndRestartTheIndices)
