@@ -1,10 +1,20 @@
 #include "swf/SwfBitWriter.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
+#include <stdexcept>
 
 namespace swf::write {
+
+namespace {
+
+void require(bool condition, const char* what)
+{
+    if (!condition)
+        throw std::invalid_argument(what);
+}
+
+} // namespace
 
 int unsignedBits(std::uint32_t value)
 {
@@ -79,17 +89,16 @@ void ByteWriter::bytes(const std::vector<std::uint8_t>& data)
 
 void ByteWriter::string(std::string_view text)
 {
-    for (char c : text) {
-        assert(c != '\0');
+    require(text.find('\0') == std::string_view::npos, "a string cannot hold a zero byte");
+    for (char c : text)
         u8(static_cast<std::uint8_t>(c));
-    }
     u8(0);
 }
 
 void ByteWriter::ubits(std::uint32_t value, int count)
 {
-    assert(count >= 0 && count <= 32);
-    assert(count == 32 || value < (std::uint64_t{1} << count));
+    require(count >= 0 && count <= 32, "bit field wider than 32 bits");
+    require(count == 32 || value < (std::uint64_t{1} << count), "value does not fit its bit field");
     for (int i = count - 1; i >= 0; --i) {
         pending_ = (pending_ << 1) | ((value >> i) & 1u);
         if (++pendingBits_ == 8) {
@@ -102,7 +111,7 @@ void ByteWriter::ubits(std::uint32_t value, int count)
 
 void ByteWriter::sbits(std::int32_t value, int count)
 {
-    assert(signedBits(value) <= count);
+    require(signedBits(value) <= count, "value does not fit its bit field");
     const std::uint32_t mask = count == 32 ? 0xffffffffu : (std::uint32_t{1} << count) - 1u;
     ubits(static_cast<std::uint32_t>(value) & mask, count);
 }

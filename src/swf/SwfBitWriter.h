@@ -3,7 +3,7 @@
 // packed bit fields, written most significant bit first. Bit fields share bytes only
 // within one structure; writing a whole-byte value (or asking for the bytes) pads the
 // pending bits with zeros to the next byte boundary, as every structure of the format
-// starts on a byte.
+// starts on a byte. A value that does not fit its field throws std::invalid_argument.
 
 #include <cstdint>
 #include <initializer_list>
@@ -33,9 +33,9 @@ public:
     // A zero-terminated string; the text itself must not hold a zero byte.
     void string(std::string_view text);
 
-    // Unsigned field of `count` bits (0..32); the value must fit.
+    // Unsigned field of `count` bits (0..32).
     void ubits(std::uint32_t value, int count);
-    // Signed field of `count` bits (0..32); the value must fit.
+    // Signed field of `count` bits (0..32).
     void sbits(std::int32_t value, int count);
     // Signed 16.16 fixed-point field of `count` bits.
     void fbits(double value, int count);

@@ -19,8 +19,8 @@ bool fits(std::int64_t delta)
 
 std::int32_t lerp(std::int32_t from, std::int32_t to, std::int64_t step, std::int64_t steps)
 {
-    return from + static_cast<std::int32_t>(std::llround(static_cast<double>(std::int64_t{to} - from) * static_cast<double>(step) /
-                                                         static_cast<double>(steps)));
+    const double span = static_cast<double>(std::int64_t{to} - from);
+    return from + static_cast<std::int32_t>(std::llround(span * static_cast<double>(step) / static_cast<double>(steps)));
 }
 
 Point midpoint(Point a, Point b)

@@ -45,6 +45,12 @@ TEST(SwfBits, FieldsPackMostSignificantBitFirstAndPadAtByteValues)
     out.sbits(3, 3);  // 011, across the byte boundary
     out.u16(0x1234);  // little-endian
     EXPECT_EQ(out.take(), (Bytes{0xBC, 0x7F, 0xF1, 0x80, 0x34, 0x12}));
+
+    // A value too wide for its field is refused, never cut down to fit.
+    EXPECT_THROW(out.ubits(8, 3), std::invalid_argument);
+    EXPECT_THROW(out.sbits(4, 3), std::invalid_argument);
+    EXPECT_THROW(out.sbits(-5, 3), std::invalid_argument);
+    EXPECT_THROW(out.string(std::string_view("a\0b", 3)), std::invalid_argument);
 }
 
 TEST(SwfBits, SignedWidthsAreTheFewestThatRoundTrip)

@@ -64,7 +64,8 @@ Shape backdrop(Rgba top, Rgba bottom)
     Gradient gradient;
     gradient.stops = {{0, top}, {255, bottom}};
     ShapeBuilder builder;
-    const std::uint32_t fill = builder.addFill(FillStyle::linear(verticalGradient({0, kStageWidth, 0, kStageHeight}), gradient));
+    const std::uint32_t fill =
+        builder.addFill(FillStyle::linear(verticalGradient({0, kStageWidth, 0, kStageHeight}), gradient));
     builder.polygon({{0, 0}, {kStageWidth, 0}, {kStageWidth, kStageHeight}, {0, kStageHeight}}, fill);
     return builder.shape();
 }
