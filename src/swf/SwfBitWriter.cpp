@@ -6,15 +6,11 @@
 
 namespace swf::write {
 
-namespace {
-
 void require(bool condition, const char* what)
 {
     if (!condition)
         throw std::invalid_argument(what);
 }
-
-} // namespace
 
 int unsignedBits(std::uint32_t value)
 {
@@ -40,6 +36,13 @@ int signedBits(std::initializer_list<std::int32_t> values)
     int bits = 0;
     for (std::int32_t value : values)
         bits = std::max(bits, signedBits(value));
+    return bits;
+}
+
+int fieldBits(std::initializer_list<std::int32_t> values, int limit, const char* what)
+{
+    const int bits = signedBits(values);
+    require(bits <= limit, what);
     return bits;
 }
 

@@ -18,6 +18,11 @@ int unsignedBits(std::uint32_t value);
 int signedBits(std::int32_t value);
 // Fewest bits that hold every one of the values as signed fields.
 int signedBits(std::initializer_list<std::int32_t> values);
+// The same, refused with std::invalid_argument (saying `what`) past `limit` bits.
+int fieldBits(std::initializer_list<std::int32_t> values, int limit, const char* what);
+
+// Throws std::invalid_argument saying `what` unless the condition holds.
+void require(bool condition, const char* what);
 
 class ByteWriter {
 public:
