@@ -70,6 +70,17 @@ TEST(PendulumMovie, MovesFastestAtTheBottomAndLoopsWithoutASeam)
     EXPECT_LE(largestStep, kAmplitude * 2 * std::numbers::pi / kLoopFrames);
 }
 
+TEST(PendulumMovie, LightBelowIsBrightestWhenTheBobSwingsLowest)
+{
+    using namespace pendulum;
+    const PendulumPlacement bottom = pendulumPlacement(kLoopFrames / 4);
+    const PendulumPlacement end = pendulumPlacement(0);
+    EXPECT_NEAR(bottom.glowOpacity, 1.0, 1e-9);
+    EXPECT_LT(end.glowOpacity, 0.6);
+    EXPECT_GT(end.glowOpacity, 0.3); // fainter, never gone
+    EXPECT_GT(end.glow.scaleX, bottom.glow.scaleX);
+}
+
 TEST(PendulumMovie, RodEndsAtTheBobInEveryFrameAndStaysOnStage)
 {
     using namespace pendulum;
@@ -82,6 +93,10 @@ TEST(PendulumMovie, RodEndsAtTheBobInEveryFrameAndStaysOnStage)
         const Mapped pivot = apply(placement.rod, {0, 0});
         EXPECT_NEAR(pivot.x, kPivot.x, 0.5);
         EXPECT_NEAR(pivot.y, kPivot.y, 0.5);
+        // The pool of light lies right below the bob, under the stage's lower edge.
+        EXPECT_NEAR(apply(placement.glow, {0, 0}).x, bob.x, 0.5);
+        EXPECT_LT(kGlowY, kStageHeight);
+        EXPECT_GT(kGlowY, bob.y + kBobRadius);
         EXPECT_GE(bob.x - kBobRadius, 0);
         EXPECT_LE(bob.x + kBobRadius, kStageWidth);
         EXPECT_LE(bob.y + kBobRadius, kStageHeight);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace movies {
 
@@ -33,6 +34,14 @@ const Rgba MountDark{34, 36, 48};
 constexpr std::int32_t CapRadius = 95;
 const Rgba CapLight{236, 236, 244};
 const Rgba CapDark{90, 92, 104};
+// The pool of light below the bob: warm, faint, fading out to its rim.
+constexpr std::int32_t GlowRadiusX = 900;
+constexpr std::int32_t GlowRadiusY = 150;
+const Rgba GlowCentre{255, 196, 100, 72};
+const Rgba GlowRim{255, 196, 100, 0};
+// At the ends of the swing the pool is this much fainter and wider.
+constexpr double GlowFade = 0.55;
+constexpr double GlowSpread = 0.3;
 } // namespace design
 
 Shape rodShape()
@@ -90,6 +99,18 @@ Shape capShape()
     return builder.shape();
 }
 
+Shape glowShape()
+{
+    // Centred on the origin; each frame moves it under the bob.
+    Gradient light;
+    light.stops = {{0, design::GlowCentre}, {255, design::GlowRim}};
+    const Rect box{-design::GlowRadiusX, design::GlowRadiusX, -design::GlowRadiusY, design::GlowRadiusY};
+    ShapeBuilder builder;
+    const std::uint32_t fill = builder.addFill(FillStyle::radial(Matrix::gradientBox(box), light));
+    builder.ellipse({0, 0}, design::GlowRadiusX, design::GlowRadiusY, fill);
+    return builder.shape();
+}
+
 } // namespace
 
 PendulumPose pendulumPose(int frame)
@@ -104,8 +125,15 @@ PendulumPose pendulumPose(int frame)
 PendulumPlacement pendulumPlacement(int frame)
 {
     const PendulumPose pose = pendulumPose(frame);
+    // How far the bob has risen from the bottom of its swing, 0..1.
+    const double rise = (1.0 - std::cos(pose.angle)) / (1.0 - std::cos(kAmplitude));
+    Matrix glow;
+    glow.scaleX = 1.0 + design::GlowSpread * rise;
+    glow.translateX = pose.bobCentre.x;
+    glow.translateY = kGlowY;
     // A turn by -angle swings the rod's lower end to the right for a positive angle.
-    return {Matrix::rotation(-pose.angle, kPivot.x, kPivot.y), Matrix::translation(pose.bobCentre.x, pose.bobCentre.y)};
+    return {Matrix::rotation(-pose.angle, kPivot.x, kPivot.y), Matrix::translation(pose.bobCentre.x, pose.bobCentre.y),
+            glow, 1.0 - design::GlowFade * rise};
 }
 
 Movie pendulumMovie()
@@ -114,12 +142,13 @@ Movie pendulumMovie()
     movie.setBackgroundColor(design::Background);
     const std::uint16_t backdropId = movie.defineShape(backdrop(design::BackdropTop, design::BackdropBottom),
                                                        ShapeVersion::Shape3);
+    const std::uint16_t glowId = movie.defineShape(glowShape(), ShapeVersion::Shape3);
     const std::uint16_t mountId = movie.defineShape(mountShape(), ShapeVersion::Shape3);
     const std::uint16_t rodId = movie.defineShape(rodShape(), ShapeVersion::Shape3);
     const std::uint16_t bobId = movie.defineShape(bobShape(), ShapeVersion::Shape3);
     const std::uint16_t capId = movie.defineShape(capShape(), ShapeVersion::Shape3);
 
-    enum Depth : std::uint16_t { Backdrop = 1, Mount, Rod, Bob, Cap };
+    enum Depth : std::uint16_t { Backdrop = 1, Glow, Mount, Rod, Bob, Cap };
     Timeline& root = movie.root();
     const auto placeStill = [&root](std::uint16_t depth, std::uint16_t id) {
         PlaceObject still;
@@ -131,21 +160,22 @@ Movie pendulumMovie()
     placeStill(Mount, mountId);
     for (int frame = 0; frame < kLoopFrames; ++frame) {
         const PendulumPlacement placement = pendulumPlacement(frame);
-        PlaceObject rod;
-        rod.depth = Rod;
-        rod.matrix = placement.rod;
-        PlaceObject bob;
-        bob.depth = Bob;
-        bob.matrix = placement.bob;
-        if (frame == 0) {
-            rod.characterId = rodId;
-            bob.characterId = bobId;
-        } else {
-            rod.move = true;
-            bob.move = true;
-        }
-        root.place(rod);
-        root.place(bob);
+        // The first frame puts the moving parts on the stage; the others move them.
+        const auto place = [&root, frame](std::uint16_t depth, std::uint16_t id, const Matrix& matrix,
+                                          std::optional<ColorTransform> colour = std::nullopt) {
+            PlaceObject moving;
+            moving.depth = depth;
+            if (frame == 0)
+                moving.characterId = id;
+            else
+                moving.move = true;
+            moving.matrix = matrix;
+            moving.colorTransform = colour;
+            root.place(moving);
+        };
+        place(Glow, glowId, placement.glow, ColorTransform::opacity(placement.glowOpacity));
+        place(Rod, rodId, placement.rod);
+        place(Bob, bobId, placement.bob);
         if (frame == 0)
             placeStill(Cap, capId);
         root.showFrame();
