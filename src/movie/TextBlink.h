@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <optional>
 
-// Holds the cycle limit and a copy of the phase. The window keeps it hidden; it is data
-// only, so it is no widget.
+// The blink cycle's limit and a copy of its phase. Nobody ever sees it, so it is plain
+// data rather than a hidden control.
 struct CycleHolder {
     float Min = 0.0f;
     float Max = 2.0f;

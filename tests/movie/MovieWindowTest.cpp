@@ -219,6 +219,9 @@ TEST_F(MovieWindow, EveryTickRecoloursTheTextFromThePalette)
         {0.5f, QColor(128, 128, 128)},       // 8
         {0.74f, QColor(0, 255, 255)},        // 11
         {0.99999994f, QColor(255, 255, 255)}, // 15, the largest single below 1
+        // A source that strays outside [0, 1) still gets a palette colour, never black.
+        {1.0f, QColor(255, 255, 255)},
+        {-0.25f, QColor(192, 192, 192)},
     };
     for (const Row& row : rows)
         fake.random.values.push_back(row.random);
