@@ -1,12 +1,14 @@
 #include "movie/frmBoxPendulam.h"
 
 #include "frame/mdifrm.h"
+#include "platform/FormTimer.h"
 #include "platform/Twips.h"
 #include "shell/Program.h"
 #include "shell/frmMain.h"
 #include "swf/PlayerWidget.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
@@ -21,6 +23,7 @@ const QColor ButtonFace(192, 192, 192);
 constexpr TwipsRect SWF{0, 0, 11895, 5535};
 constexpr TwipsRect cmdChangeDirection{8040, 5640, 1815, 315};
 constexpr TwipsRect cmdBack{9960, 5640, 1815, 315};
+constexpr int Timer1Interval = 500; // ms
 } // namespace design
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const TwipsRect& rect)
@@ -62,9 +65,34 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
     mnuText->setEnabled(false);
     mnuFileBAck = mnuFile->addAction(QStringLiteral("&Back"), this, &frmBoxPendulam::mnuFileBAck_Click);
     mnuFileBAck->setObjectName(QStringLiteral("mnuFileBAck"));
+
+    Timer1 = new platform::FormTimer(this, design::Timer1Interval, [this] { Timer1_Timer(); });
+    Timer1->setObjectName(QStringLiteral("Timer1"));
 }
 
 frmBoxPendulam::~frmBoxPendulam() = default;
+
+void frmBoxPendulam::Form_Load()
+{
+    Timer1->setEnabled(true);
+}
+
+void frmBoxPendulam::detach()
+{
+    // An unloaded window waits for its destruction; its timer must not tick meanwhile
+    // and bring the frame back.
+    Timer1->setEnabled(false);
+    MdiChildForm::detach();
+}
+
+void frmBoxPendulam::Timer1_Timer()
+{
+    const BlinkTick tick = blinkStep(program_.services().random.next(), program_.BlinkPhase, PGBar);
+    QLabel& label = *program_.form<mdifrm>().lblDisplay;
+    platform::setForeground(label, tick.colour);
+    if (tick.visible)
+        label.setVisible(*tick.visible);
+}
 
 void frmBoxPendulam::mnuChangeDirection_Click()
 {

@@ -2,8 +2,12 @@
 // The movie window: plays the pendulum or colour-box movie inside the frame.
 
 #include "frame/MdiChildForm.h"
+#include "movie/TextBlink.h"
 
 class QPushButton;
+namespace platform {
+class FormTimer;
+}
 namespace swf {
 class PlayerWidget;
 }
@@ -14,16 +18,25 @@ public:
     explicit frmBoxPendulam(Program& program);
     ~frmBoxPendulam() override;
 
+    void Form_Load() override;
+
     void mnuChangeDirection_Click();
     void cmdChangeDirection_Click();
     void mnuFileBAck_Click();
     void cmdBack_Click();
+    void Timer1_Timer();
 
     swf::PlayerWidget* SWF = nullptr;
     QPushButton* cmdChangeDirection = nullptr;
     QPushButton* cmdBack = nullptr;
+    // Never shown: the limit of the blink cycle and a copy of its phase.
+    CycleHolder PGBar;
+    platform::FormTimer* Timer1 = nullptr;
 
     QAction* mnuChangeDirection = nullptr;
     QAction* mnuText = nullptr;
     QAction* mnuFileBAck = nullptr;
+
+protected:
+    void detach() override;
 };

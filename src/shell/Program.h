@@ -57,6 +57,9 @@ public:
 
     // True while the movie window plays the upward box animation.
     VbBool BoxDirectionUp = VbFalse;
+    // The movie window's tick within its text's blink cycle. It lives here, not in the
+    // window, because a reopened window carries on with the cycle.
+    std::int16_t BlinkPhase = 0;
 
     // The refer-a-friend entries and request address, kept for the whole run.
     modTellAFriend::Strings tellAFriend;

@@ -1,0 +1,266 @@
+// The movie window driven through a whole Program, as the chooser opens it: direction
+// changes and the flag across reopenings, and the blinking of the text.
+
+#include "FakeServices.h"
+#include "frame/mdifrm.h"
+#include "movie/frmBoxPendulam.h"
+#include "platform/FormTimer.h"
+#include "platform/QtServices.h"
+#include "shell/Program.h"
+#include "shell/frmMain.h"
+#include "swf/PlayerWidget.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+enum Method { ColorWheel = 0, ColorBox = 1, Pendulum = 2 };
+
+class MovieWindow : public ::testing::Test {
+protected:
+    explicit MovieWindow(platform::RandomSource* random = nullptr)
+    {
+        program = std::make_unique<Program>(platform::Services{fake.messages, fake.process, fake.instance,
+                                                               fake.files, fake.clock, random ? *random : fake.random,
+                                                               fake.settings, fake.web});
+        program->form<frmMain>().Show();
+    }
+
+    ~MovieWindow() override
+    {
+        // Leave as a user would: a frame torn down while on screen is the frame's own
+        // business, not this window's.
+        if (program->loaded<frmBoxPendulam>())
+            back();
+    }
+
+    void proceed(Method method)
+    {
+        frmMain& chooser = program->form<frmMain>();
+        chooser.OptHypno[method]->setChecked(true);
+        chooser.txtInputText->setText(QStringLiteral("I am calm"));
+        chooser.cmdNext_Click();
+    }
+
+    frmBoxPendulam& window()
+    {
+        frmBoxPendulam* loaded = program->loaded<frmBoxPendulam>();
+        if (!loaded)
+            throw std::logic_error("the movie window is not loaded");
+        return *loaded;
+    }
+
+    QLabel& label() { return *program->form<mdifrm>().lblDisplay; }
+    QColor textColour() { return label().palette().color(QPalette::WindowText); }
+    bool textShown() { return !label().isHidden(); }
+    QString movie() { return window().SWF->movie(); }
+    QString file(const QString& name) { return fake.files.folder + name; }
+
+    void back()
+    {
+        window().cmdBack_Click();
+        program->forms().destroyUnloaded();
+    }
+
+    void tick() { window().Timer1->tick(); }
+
+    fakes::Services fake;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(MovieWindow, ColorBoxSwitchesBetweenItsTwoMoviesWithTheFlag)
+{
+    proceed(ColorBox);
+    EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, VbTrue);
+    EXPECT_FALSE(window().cmdChangeDirection->isHidden());
+    EXPECT_TRUE(window().mnuChangeDirection->isVisible());
+
+    window().cmdChangeDirection->click();
+    EXPECT_EQ(movie(), file(QStringLiteral("/BoxDownward.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, VbFalse);
+
+    window().mnuChangeDirection->trigger();
+    EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, VbTrue);
+
+    // A flag that is neither true nor false changes nothing.
+    program->BoxDirectionUp = 1;
+    window().mnuChangeDirection_Click();
+    EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, 1);
+}
+
+TEST_F(MovieWindow, ColorBoxAlwaysStartsUpwardAndPendulumLeavesTheFlagAlone)
+{
+    proceed(ColorBox);
+    window().cmdChangeDirection_Click();
+    ASSERT_EQ(program->BoxDirectionUp, VbFalse);
+    back();
+    EXPECT_EQ(program->BoxDirectionUp, VbFalse); // closing leaves the flag as it was
+
+    proceed(Pendulum);
+    EXPECT_EQ(movie(), file(QStringLiteral("/Pendulum.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, VbFalse);
+    EXPECT_EQ(window().SWF->backgroundColor(), QColor(0, 0, 0));
+    EXPECT_TRUE(window().cmdChangeDirection->isHidden());
+    EXPECT_FALSE(window().mnuChangeDirection->isVisible());
+    back();
+
+    // A fresh window: the direction controls are back, and the box runs upward again.
+    proceed(ColorBox);
+    EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
+    EXPECT_EQ(program->BoxDirectionUp, VbTrue);
+    EXPECT_FALSE(window().cmdChangeDirection->isHidden());
+    EXPECT_TRUE(window().mnuChangeDirection->isVisible());
+}
+
+TEST_F(MovieWindow, BackUnloadsWindowAndFrameStopsTheTimerAndShowsTheChooser)
+{
+    proceed(Pendulum);
+    QPointer<platform::FormTimer> timer = window().Timer1;
+    EXPECT_TRUE(timer->isEnabled());
+    EXPECT_EQ(timer->interval(), 500);
+
+    window().mnuFileBAck->trigger();
+    ASSERT_TRUE(timer);
+    EXPECT_FALSE(timer->isEnabled());
+    EXPECT_EQ(program->loaded<frmBoxPendulam>(), nullptr);
+    EXPECT_EQ(program->loaded<mdifrm>(), nullptr);
+    EXPECT_TRUE(program->form<frmMain>().isVisible());
+    program->forms().destroyUnloaded();
+    EXPECT_FALSE(timer);
+}
+
+TEST_F(MovieWindow, MenusComeInTheirDesignedOrder)
+{
+    proceed(ColorBox);
+    QStringList bar;
+    for (QAction* action : window().menuBarActions())
+        bar << action->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "&Help", "&Donate"}));
+
+    const auto entries = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    };
+    EXPECT_EQ(entries(window().mnuFile), (QStringList{"&Change Direction", "Input &Text", "&Back"}));
+    EXPECT_FALSE(window().mnuText->isEnabled());
+    EXPECT_EQ(entries(window().mnuHelp), (QStringList{"&Online Help", "&Visit Us Online", "-",
+                                                      "&Check for Software Update", "-", "&About Software"}));
+}
+
+TEST_F(MovieWindow, TextShowsForTwoTicksThenHidesForOne)
+{
+    proceed(Pendulum);
+    label().hide(); // so that the first tick's showing is seen
+    struct Expected {
+        bool shown;
+        float value;
+        std::int16_t phase;
+    };
+    const Expected ticks[] = {{true, 1, 1}, {true, 2, 2}, {false, 2, 0}, {true, 1, 1}, {true, 2, 2}, {false, 2, 0}};
+    int n = 0;
+    for (const Expected& expected : ticks) {
+        ++n;
+        tick();
+        EXPECT_EQ(textShown(), expected.shown) << "tick " << n;
+        EXPECT_EQ(window().PGBar.Value, expected.value) << "tick " << n;
+        EXPECT_EQ(program->BlinkPhase, expected.phase) << "tick " << n;
+    }
+    EXPECT_EQ(window().PGBar.Max, 2.0f);
+}
+
+TEST_F(MovieWindow, AReopenedWindowCarriesOnWithTheCycle)
+{
+    proceed(Pendulum);
+    tick();
+    tick();
+    ASSERT_EQ(program->BlinkPhase, 2);
+    back();
+
+    proceed(ColorBox);
+    EXPECT_EQ(program->BlinkPhase, 2);
+    tick(); // the third tick of the cycle, in the new window: hides, Value untouched
+    EXPECT_FALSE(textShown());
+    EXPECT_EQ(window().PGBar.Value, 0.0f);
+    EXPECT_EQ(program->BlinkPhase, 0);
+    tick();
+    EXPECT_TRUE(textShown());
+    EXPECT_EQ(window().PGBar.Value, 1.0f);
+}
+
+TEST_F(MovieWindow, EveryTickRecoloursTheTextFromThePalette)
+{
+    proceed(ColorBox);
+    struct Row {
+        float random;
+        QColor colour;
+    };
+    // Each row's index is floor(r * 16); the last of a cycle's ticks is the hidden one.
+    const Row rows[] = {
+        {0.0f, QColor(192, 192, 192)},       // 0: black is replaced by light grey
+        {0.0624f, QColor(192, 192, 192)},    // still 0
+        {0.0625f, QColor(0, 0, 128)},        // 1
+        {0.45f, QColor(192, 192, 192)},      // 7, light grey in its own right
+        {0.5f, QColor(128, 128, 128)},       // 8
+        {0.74f, QColor(0, 255, 255)},        // 11
+        {0.99999994f, QColor(255, 255, 255)}, // 15, the largest single below 1
+        // A source that strays outside [0, 1) still gets a palette colour, never black.
+        {1.0f, QColor(255, 255, 255)},
+        {-0.25f, QColor(192, 192, 192)},
+    };
+    for (const Row& row : rows)
+        fake.random.values.push_back(row.random);
+    for (const Row& row : rows) {
+        tick();
+        EXPECT_EQ(textColour(), row.colour) << row.random;
+    }
+}
+
+// A base of its own, so the source is built before the program that uses it.
+struct RealRandom {
+    platform::QtRandomSource realRandom;
+};
+
+class MovieWindowWithRealRandom : private RealRandom, public MovieWindow {
+protected:
+    MovieWindowWithRealRandom() : MovieWindow(&realRandom) {}
+};
+
+TEST_F(MovieWindowWithRealRandom, LightGreyComesUpTwiceAsOftenAsAnyOtherColourAndBlackNever)
+{
+    proceed(ColorBox);
+    constexpr int kTicks = 48000;
+    std::map<QRgb, int> counts;
+    for (int i = 0; i < kTicks; ++i) {
+        tick();
+        ++counts[textColour().rgb()];
+    }
+    EXPECT_EQ(counts.count(QColor(0, 0, 0).rgb()), 0u);
+    ASSERT_EQ(counts.size(), 15u);
+    // Expected 3000 for each colour and 6000 for light grey; the spread of a count is
+    // about 55, so a band of ten percent only fails on a real bias.
+    const int grey = counts[QColor(192, 192, 192).rgb()];
+    EXPECT_NEAR(grey, 6000, 600);
+    for (const auto& [colour, count] : counts) {
+        if (colour != QColor(192, 192, 192).rgb()) {
+            EXPECT_NEAR(count, 3000, 300) << QColor(colour).name().toStdString();
+        }
+    }
+}
+
+} // namespace
