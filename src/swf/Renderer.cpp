@@ -13,6 +13,7 @@ namespace {
 
 // Half the side of the square every gradient is defined in, in twips.
 constexpr double kGradientHalf = 16384.0;
+constexpr double kThinnestStroke = 1.0;
 
 double toLinear(double c)
 {
@@ -49,6 +50,10 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& col
                                                float(a.alphaF() + (b.alphaF() - a.alphaF()) * t))});
             }
         }
+        // Of stops sharing a ratio the colour jumps there; at the end the first one holds,
+        // since nothing lies beyond the last ratio.
+        if (!stops.empty() && at <= stops.back().first && stops.back().first >= 1.0)
+            continue;
         if (!stops.empty() && at <= stops.back().first)
             stops.append({std::nextafter(stops.back().first, 2.0), points[i].second});
         else
@@ -82,12 +87,20 @@ QTransform showAll(const QRect& stageTwips, const QSizeF& target)
     return QTransform(scale, 0, 0, scale, area.left() - stageTwips.left() * scale, area.top() - stageTwips.top() * scale);
 }
 
-void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background) const
+void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
+                      const QColor& border) const
 {
     painter.save();
-    painter.fillRect(QRect(QPoint(0, 0), target), background);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QRectF area = stageArea(movie_.stage, target);
+    if (border != background) {
+        painter.fillRect(QRect(QPoint(0, 0), target), border);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(background);
+        painter.drawRect(area);
+    } else {
+        painter.fillRect(QRect(QPoint(0, 0), target), background);
+    }
     painter.setClipRect(area);
     Context context;
     context.transform = showAll(movie_.stage, target);
@@ -105,7 +118,8 @@ void Renderer::drawRange(QPainter& painter, DisplayList::const_iterator begin, D
 {
     for (auto it = begin; it != end; ++it) {
         const DisplayObject& object = it->second;
-        if (object.clipDepth == 0) {
+        // Inside a mask, clipping layers add their coverage like any other shape.
+        if (object.clipDepth == 0 || context.mask) {
             drawObject(painter, object, context);
             continue;
         }
@@ -114,7 +128,7 @@ void Renderer::drawRange(QPainter& painter, DisplayList::const_iterator begin, D
         auto last = std::next(it);
         while (last != end && last->first <= object.clipDepth)
             ++last;
-        if (!context.mask && std::next(it) != last)
+        if (std::next(it) != last)
             drawClipped(painter, object, std::next(it), last, context);
         it = std::prev(last);
     }
@@ -197,9 +211,9 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
         for (const auto& [style, path] : layer.strokes) {
             QPen pen(brushFor(style.fill, context), style.width, Qt::SolidLine, style.cap, style.join);
             pen.setMiterLimit(style.miterLimit);
-            if (style.width * pixelsPerTwip < 1.0) {
+            if (style.width * pixelsPerTwip < kThinnestStroke) {
                 pen.setCosmetic(true);
-                pen.setWidthF(1.0);
+                pen.setWidthF(kThinnestStroke);
             }
             painter.setPen(pen);
             painter.drawPath(path);
@@ -286,11 +300,12 @@ QImage Renderer::transformed(const QImage& image, const ColorTransform& colour)
     return result;
 }
 
-QImage renderFrame(const Movie& movie, const TimelinePlayer& root, const QSize& size, const QColor& background)
+QImage renderFrame(const Movie& movie, const TimelinePlayer& root, const QSize& size, const QColor& background,
+                   const QColor& border)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
-    Renderer(movie).render(painter, root, size, background);
+    Renderer(movie).render(painter, root, size, background, border.isValid() ? border : background);
     painter.end();
     return image;
 }

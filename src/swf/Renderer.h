@@ -23,8 +23,10 @@ class Renderer {
 public:
     explicit Renderer(const Movie& movie) : movie_(movie) {}
 
-    // Fills the target with the background and draws the display list on the stage.
-    void render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background) const;
+    // Fills the stage with the background, the target outside it with the border colour,
+    // and draws the display list on the stage.
+    void render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
+                const QColor& border) const;
 
 private:
     struct Context {
@@ -51,7 +53,9 @@ private:
     const Movie& movie_;
 };
 
-// Renders the frame shown by root into a new image of the given size.
-QImage renderFrame(const Movie& movie, const TimelinePlayer& root, const QSize& size, const QColor& background);
+// Renders the frame shown by root into a new image of the given size; the border outside the
+// stage takes the background colour unless another is given.
+QImage renderFrame(const Movie& movie, const TimelinePlayer& root, const QSize& size, const QColor& background,
+                   const QColor& border = QColor());
 
 } // namespace swf
