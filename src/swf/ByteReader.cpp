@@ -15,12 +15,20 @@ std::uint8_t ByteReader::u8()
 
 std::uint16_t ByteReader::u16()
 {
+    if (remaining() < 2) {
+        fail();
+        return 0;
+    }
     const std::uint16_t low = u8();
     return static_cast<std::uint16_t>(low | (u8() << 8));
 }
 
 std::uint32_t ByteReader::u32()
 {
+    if (remaining() < 4) {
+        fail();
+        return 0;
+    }
     const std::uint32_t low = u16();
     return low | (std::uint32_t{u16()} << 16);
 }
