@@ -69,6 +69,10 @@ struct FontCharacter {
     std::vector<std::uint16_t> codes;
     std::vector<double> advances;
     double ascent = 0.0;
+    double descent = 0.0;
+
+    // The glyph index of a character code, if the font has it.
+    std::optional<std::size_t> glyphFor(char16_t code) const;
 };
 
 // Static text, laid out at definition time: coloured glyph outlines in text space.
@@ -76,6 +80,25 @@ struct TextCharacter {
     QTransform matrix;
     std::vector<std::pair<QColor, QPainterPath>> runs;
 };
+
+// The initial contents of a text field, as DefineEditText stores them.
+struct EditTextDefinition {
+    QRect bounds;
+    const FontCharacter* font = nullptr;
+    double height = 240.0;
+    QColor colour = Qt::black;
+    bool wordWrap = false;
+    bool html = false;
+    int align = 0;
+    double leftMargin = 0.0;
+    double rightMargin = 0.0;
+    double indent = 0.0;
+    double leading = 0.0;
+    QString text;
+};
+
+// Lays a text field out once, with the embedded font's glyphs, into static text.
+TextCharacter layOutEditText(const EditTextDefinition& field);
 
 struct SpriteCharacter {
     Timeline timeline;

@@ -32,6 +32,7 @@ enum Tag : int {
     DefineText2 = 33,
     DefineBitsJpeg3 = 35,
     DefineBitsLossless2 = 36,
+    DefineEditText = 37,
     DefineSprite = 39,
     DefineMorphShape = 46,
     DefineFont2 = 48,
@@ -232,6 +233,7 @@ private:
         case DefineFont3: readFont23(tag, true); break;
         case DefineText: readText(tag, false); break;
         case DefineText2: readText(tag, true); break;
+        case DefineEditText: readEditText(tag); break;
         case DefineSprite: readSprite(tag, nesting); break;
         default: break;
         }
@@ -531,7 +533,7 @@ private:
             font.codes.push_back(wideCodes ? after.u16() : after.u8());
         if (hasLayout) {
             font.ascent = after.u16();
-            after.u16();
+            font.descent = after.u16();
             after.s16();
             for (std::size_t i = 0; i < count && after.ok(); ++i)
                 font.advances.push_back(after.s16());
@@ -584,6 +586,43 @@ private:
                 text.runs.emplace_back(colour, run);
         }
         define(id, std::move(text));
+    }
+
+    void readEditText(ByteReader& tag)
+    {
+        const std::uint16_t id = tag.u16();
+        EditTextDefinition field;
+        field.bounds = tag.rect();
+        const std::uint8_t flags = tag.u8();
+        const std::uint8_t flags2 = tag.u8();
+        if (flags & 0x01) {
+            const Character* found = movie_.character(tag.u16());
+            field.font = found != nullptr ? std::get_if<FontCharacter>(found) : nullptr;
+        }
+        if (flags2 & 0x80)
+            tag.string();
+        if (flags & 0x01)
+            field.height = tag.u16();
+        if (flags & 0x04)
+            field.colour = tag.rgba();
+        if (flags & 0x02)
+            tag.u16();
+        if (flags2 & 0x20) {
+            field.align = tag.u8();
+            field.leftMargin = tag.u16();
+            field.rightMargin = tag.u16();
+            field.indent = tag.u16();
+            field.leading = tag.s16();
+        }
+        tag.string();
+        if (flags & 0x80)
+            field.text = QString::fromUtf8(tag.string());
+        field.wordWrap = (flags & 0x40) != 0;
+        field.html = (flags2 & 0x02) != 0;
+        // Device-font text has no outlines here to draw; an empty field draws nothing either.
+        if (!tag.ok() || field.font == nullptr || (flags & 0x10) != 0)
+            return;
+        define(id, layOutEditText(field));
     }
 
     void readSprite(ByteReader& tag, int nesting)
