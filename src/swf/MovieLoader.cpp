@@ -263,51 +263,42 @@ private:
         FillStyle start;
         FillStyle end;
         const std::uint8_t type = tag.u8();
-        switch (type) {
-        case 0x00:
+        const auto kind = fillKind(type);
+        if (!kind) {
+            tag.fail();
+            return {start, end};
+        }
+        start.kind = end.kind = *kind;
+        switch (*kind) {
+        case FillStyle::Kind::Solid:
             start.colour = tag.rgba();
             end.colour = tag.rgba();
             break;
-        case 0x10:
-        case 0x12:
-        case 0x13: {
-            const auto kind = type == 0x10 ? FillStyle::Kind::Linear
-                                           : (type == 0x12 ? FillStyle::Kind::Radial : FillStyle::Kind::Focal);
-            start.kind = end.kind = kind;
+        case FillStyle::Kind::Linear:
+        case FillStyle::Kind::Radial:
+        case FillStyle::Kind::Focal: {
             start.matrix = tag.matrix();
             end.matrix = tag.matrix();
-            const std::uint8_t head = tag.u8();
-            const auto spread = (head >> 6) == 1 ? Gradient::Spread::Reflect
-                : (head >> 6) == 2              ? Gradient::Spread::Repeat
-                                                : Gradient::Spread::Pad;
-            start.gradient.spread = end.gradient.spread = spread;
-            start.gradient.linearRgb = end.gradient.linearRgb = ((head >> 4) & 3) == 1;
-            const int count = head & 0x0F;
+            const int count = readGradientHead(tag, start.gradient);
+            end.gradient = start.gradient;
             for (int i = 0; i < count && tag.ok(); ++i) {
                 const int startRatio = tag.u8();
                 start.gradient.stops.emplace_back(startRatio, tag.rgba());
                 const int endRatio = tag.u8();
                 end.gradient.stops.emplace_back(endRatio, tag.rgba());
             }
-            if (type == 0x13) {
+            if (*kind == FillStyle::Kind::Focal) {
                 start.gradient.focal = std::clamp(tag.fixed8(), -1.0, 1.0);
                 end.gradient.focal = std::clamp(tag.fixed8(), -1.0, 1.0);
             }
             break;
         }
-        case 0x40:
-        case 0x41:
-        case 0x42:
-        case 0x43:
-            start.kind = end.kind = FillStyle::Kind::Bitmap;
+        case FillStyle::Kind::Bitmap:
             start.bitmapId = end.bitmapId = tag.u16();
             start.matrix = tag.matrix();
             end.matrix = tag.matrix();
             start.repeat = end.repeat = (type & 1) == 0;
             start.smooth = end.smooth = (type & 2) == 0;
-            break;
-        default:
-            tag.fail();
             break;
         }
         return {start, end};
@@ -341,16 +332,11 @@ private:
             start.width = styles.u16();
             end.width = styles.u16();
             if (version2) {
-                static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
-                static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
-                const std::uint8_t first = styles.u8();
-                styles.u8();
-                start.cap = end.cap = caps[first >> 6];
-                const int join = (first >> 4) & 3;
-                start.join = end.join = joins[join];
-                start.hasFill = end.hasFill = (first & 0x08) != 0;
-                if (join == 2)
-                    start.miterLimit = end.miterLimit = styles.fixed8();
+                readLineStyle2Head(styles, start);
+                end.cap = start.cap;
+                end.join = start.join;
+                end.hasFill = start.hasFill;
+                end.miterLimit = start.miterLimit;
                 if (start.hasFill) {
                     auto [s, e] = readMorphFill(styles);
                     start.fill = s;

@@ -15,14 +15,7 @@ QColor readColour(ByteReader& reader, int version)
 Gradient readGradient(ByteReader& reader, int version, bool focal)
 {
     Gradient gradient;
-    const std::uint8_t head = reader.u8();
-    switch (head >> 6) {
-    case 1: gradient.spread = Gradient::Spread::Reflect; break;
-    case 2: gradient.spread = Gradient::Spread::Repeat; break;
-    default: gradient.spread = Gradient::Spread::Pad; break;
-    }
-    gradient.linearRgb = ((head >> 4) & 3) == 1;
-    const int count = head & 0x0F;
+    const int count = readGradientHead(reader, gradient);
     for (int i = 0; i < count && reader.ok(); ++i) {
         const int ratio = reader.u8();
         gradient.stops.emplace_back(ratio, readColour(reader, version));
@@ -230,35 +223,72 @@ ShapeGeometry buildGeometry(const std::vector<ShapeRecord>& records,
     return std::move(builder.result);
 }
 
+int readGradientHead(ByteReader& reader, Gradient& gradient)
+{
+    const std::uint8_t head = reader.u8();
+    switch (head >> 6) {
+    case 1: gradient.spread = Gradient::Spread::Reflect; break;
+    case 2: gradient.spread = Gradient::Spread::Repeat; break;
+    default: gradient.spread = Gradient::Spread::Pad; break;
+    }
+    gradient.linearRgb = ((head >> 4) & 3) == 1;
+    return head & 0x0F;
+}
+
+void readLineStyle2Head(ByteReader& reader, LineStyle& style)
+{
+    static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
+    static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
+    const std::uint8_t first = reader.u8();
+    reader.u8();
+    style.cap = caps[first >> 6];
+    const int join = (first >> 4) & 3;
+    style.join = joins[join];
+    style.hasFill = (first & 0x08) != 0;
+    if (join == 2)
+        style.miterLimit = reader.fixed8();
+}
+
+std::optional<FillStyle::Kind> fillKind(std::uint8_t type)
+{
+    switch (type) {
+    case 0x00: return FillStyle::Kind::Solid;
+    case 0x10: return FillStyle::Kind::Linear;
+    case 0x12: return FillStyle::Kind::Radial;
+    case 0x13: return FillStyle::Kind::Focal;
+    case 0x40:
+    case 0x41:
+    case 0x42:
+    case 0x43: return FillStyle::Kind::Bitmap;
+    default: return std::nullopt;
+    }
+}
+
 FillStyle readFillStyle(ByteReader& reader, int version)
 {
     FillStyle style;
     const std::uint8_t type = reader.u8();
-    switch (type) {
-    case 0x00:
-        style.kind = FillStyle::Kind::Solid;
+    const auto kind = fillKind(type);
+    if (!kind) {
+        reader.fail();
+        return style;
+    }
+    style.kind = *kind;
+    switch (style.kind) {
+    case FillStyle::Kind::Solid:
         style.colour = readColour(reader, version);
         break;
-    case 0x10:
-    case 0x12:
-    case 0x13:
-        style.kind = type == 0x10 ? FillStyle::Kind::Linear
-                                  : (type == 0x12 ? FillStyle::Kind::Radial : FillStyle::Kind::Focal);
+    case FillStyle::Kind::Linear:
+    case FillStyle::Kind::Radial:
+    case FillStyle::Kind::Focal:
         style.matrix = reader.matrix();
-        style.gradient = readGradient(reader, version, type == 0x13);
+        style.gradient = readGradient(reader, version, style.kind == FillStyle::Kind::Focal);
         break;
-    case 0x40:
-    case 0x41:
-    case 0x42:
-    case 0x43:
-        style.kind = FillStyle::Kind::Bitmap;
+    case FillStyle::Kind::Bitmap:
         style.bitmapId = reader.u16();
         style.matrix = reader.matrix();
         style.repeat = (type & 1) == 0;
         style.smooth = (type & 2) == 0;
-        break;
-    default:
-        reader.fail();
         break;
     }
     return style;
@@ -289,16 +319,7 @@ std::vector<LineStyle> readLineStyles(ByteReader& reader, int version)
             styles.push_back(style);
             continue;
         }
-        static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
-        static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
-        const std::uint8_t first = reader.u8();
-        reader.u8();
-        style.cap = caps[first >> 6];
-        const int join = (first >> 4) & 3;
-        style.join = joins[join];
-        style.hasFill = (first & 0x08) != 0;
-        if (join == 2)
-            style.miterLimit = reader.fixed8();
+        readLineStyle2Head(reader, style);
         if (style.hasFill)
             style.fill = readFillStyle(reader, version);
         else

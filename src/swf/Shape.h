@@ -9,6 +9,7 @@
 #include <QTransform>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -93,6 +94,12 @@ struct ShapeReadContext {
 };
 
 FillStyle readFillStyle(ByteReader& reader, int version);
+// The parts plain and morph styles share: a gradient's spread and interpolation byte
+// (returns the number of stops that follow), LINESTYLE2's caps, join, fill flag and miter
+// limit, and the kind a fill type byte names (nullopt for an unknown type).
+int readGradientHead(ByteReader& reader, Gradient& gradient);
+void readLineStyle2Head(ByteReader& reader, LineStyle& style);
+std::optional<FillStyle::Kind> fillKind(std::uint8_t type);
 std::vector<FillStyle> readFillStyles(ByteReader& reader, int version);
 std::vector<LineStyle> readLineStyles(ByteReader& reader, int version);
 // Reads records up to the end record; new style tables are appended to tables. Returns false

@@ -62,16 +62,19 @@ TEST(SwfBitReader, FieldsSpanBytesAndStructuresStartAligned)
 
 TEST(SwfByteReader, ReadingPastTheEndFailsAndYieldsZero)
 {
-    auto reader = readerOver(QByteArray("\x01\x02\x03", 3));
+    const QByteArray three("\x01\x02\x03", 3);
+    auto reader = readerOver(three);
     EXPECT_EQ(reader.u16(), 0x0201);
     EXPECT_EQ(reader.u16(), 0);
     EXPECT_FALSE(reader.ok());
 
-    auto unterminated = readerOver(QByteArray("abc", 3));
+    const QByteArray abc("abc", 3);
+    auto unterminated = readerOver(abc);
     EXPECT_TRUE(unterminated.string().isEmpty());
     EXPECT_FALSE(unterminated.ok());
 
-    auto shortSub = readerOver(QByteArray("abcd", 4));
+    const QByteArray abcd("abcd", 4);
+    auto shortSub = readerOver(abcd);
     const swf::ByteReader sub = shortSub.sub(10);
     EXPECT_FALSE(shortSub.ok());
     EXPECT_EQ(sub.remaining(), 0u);
