@@ -86,8 +86,8 @@ Bytes& Bytes::matrix(int tx, int ty)
 Bytes& Bytes::scaleMatrix(double sx, double sy, int tx, int ty)
 {
     align();
-    bits(1, 1).bits(24, 5);
-    sbits(static_cast<std::int32_t>(std::lround(sx * 65536)), 24).sbits(static_cast<std::int32_t>(std::lround(sy * 65536)), 24);
+    bits(1, 1).bits(31, 5);
+    sbits(static_cast<std::int32_t>(std::lround(sx * 65536)), 31).sbits(static_cast<std::int32_t>(std::lround(sy * 65536)), 31);
     bits(0, 1).bits(16, 5).sbits(tx, 16).sbits(ty, 16);
     return align();
 }
