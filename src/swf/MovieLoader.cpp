@@ -337,6 +337,7 @@ private:
                 end.join = start.join;
                 end.hasFill = start.hasFill;
                 end.miterLimit = start.miterLimit;
+                end.fixedWidth = start.fixedWidth;
                 if (start.hasFill) {
                     auto [s, e] = readMorphFill(styles);
                     start.fill = s;

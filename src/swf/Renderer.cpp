@@ -104,6 +104,7 @@ void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize
     painter.setClipRect(area);
     Context context;
     context.transform = showAll(movie_.stage, target);
+    context.stageScale = context.transform.m11();
     drawList(painter, root.displayList(), context);
     painter.restore();
 }
@@ -211,9 +212,10 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
         for (const auto& [style, path] : layer.strokes) {
             QPen pen(brushFor(style.fill, context), style.width, Qt::SolidLine, style.cap, style.join);
             pen.setMiterLimit(style.miterLimit);
-            if (style.width * pixelsPerTwip < kThinnestStroke) {
+            const double pixels = style.width * (style.fixedWidth ? context.stageScale : pixelsPerTwip);
+            if (style.fixedWidth || pixels < kThinnestStroke) {
                 pen.setCosmetic(true);
-                pen.setWidthF(kThinnestStroke);
+                pen.setWidthF(std::max(pixels, kThinnestStroke));
             }
             painter.setPen(pen);
             painter.drawPath(path);

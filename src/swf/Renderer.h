@@ -31,6 +31,8 @@ public:
 private:
     struct Context {
         QTransform transform;
+        // Pixels per twip of the stage itself, for strokes that ignore the objects' scaling.
+        double stageScale = 0.05;
         ColorTransform colour;
         // Drawing a clipping layer's shapes: coverage only, in opaque white.
         bool mask = false;

@@ -241,6 +241,7 @@ void readLineStyle2Head(ByteReader& reader, LineStyle& style)
     static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
     const std::uint8_t first = reader.u8();
     reader.u8();
+    style.fixedWidth = (first & 0x06) == 0x06;
     style.cap = caps[first >> 6];
     const int join = (first >> 4) & 3;
     style.join = joins[join];

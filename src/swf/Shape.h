@@ -42,6 +42,8 @@ struct LineStyle {
     Qt::PenJoinStyle join = Qt::RoundJoin;
     double miterLimit = 3.0;
     bool hasFill = false;
+    // Keeps its width whatever the object's scale (only the stage's own scaling applies).
+    bool fixedWidth = false;
     FillStyle fill;
 };
 

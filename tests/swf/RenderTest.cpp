@@ -136,4 +136,28 @@ TEST(SwfRender, MorphShapesFollowTheRatio)
     EXPECT_EQ(last.pixelColor(75, 75), kBlue);
 }
 
+TEST(SwfRender, StrokesScaleWithTheObjectUnlessMarkedNotTo)
+{
+    // DefineShape4 with one line style 2: 20 twips wide, flags as given, black; a horizontal
+    // line at y = 100 twips, placed at ten times its size.
+    const auto lineShape = [](int flags) {
+        Bytes body;
+        body.u16(1).rect(0, 200, 0, 200).rect(0, 200, 0, 200).u8(0);
+        body.u8(0).u8(1).u16(20).u8(flags).u8(0).rgba(Qt::black);
+        swftest::ShapeRecords records;
+        records.moveStyles(0, 100, 0, 0, 1).lineBy(200, 0);
+        return body.append(records.finish());
+    };
+    const auto lineImage = [&](int flags) {
+        swftest::Movie movie;
+        movie.background(Qt::white).tag(83, lineShape(flags));
+        movie.tag(26, Bytes().u8(0x06).u16(1).u16(1).scaleMatrix(10, 10, 0, 0)).showFrame();
+        return render(movie.fws(), QSize(100, 100));
+    };
+    // The line's centre is at 1000 twips, 50 px; 3 px off the centre lies inside a 10 px stroke.
+    EXPECT_EQ(lineImage(0x00).pixelColor(50, 53), QColor(Qt::black)) << "scaled: 10 px wide";
+    EXPECT_EQ(lineImage(0x06).pixelColor(50, 53), QColor(Qt::white)) << "not scaled: 1 px wide";
+    EXPECT_NE(lineImage(0x06).pixelColor(50, 50), QColor(Qt::white)) << "but drawn";
+}
+
 } // namespace
