@@ -13,6 +13,7 @@ namespace {
 
 // Half the side of the square every gradient is defined in, in twips.
 constexpr double kGradientHalf = 16384.0;
+// Hairlines and strokes scaled below a pixel still show, as one pixel.
 constexpr double kThinnestStroke = 1.0;
 
 double toLinear(double c)
@@ -25,12 +26,12 @@ double toSrgb(double c)
     return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
-QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& colour, bool mask)
+QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& colour)
 {
     QGradientStops stops;
     std::vector<std::pair<double, QColor>> points;
     for (const auto& [ratio, c] : gradient.stops)
-        points.emplace_back(std::clamp(ratio / 255.0, 0.0, 1.0), mask ? QColor(Qt::white) : colour.apply(c));
+        points.emplace_back(std::clamp(ratio / 255.0, 0.0, 1.0), colour.apply(c));
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double at = std::max(points[i].first, stops.empty() ? 0.0 : stops.back().first);
         if (gradient.linearRgb && i > 0 && at > stops.back().first) {
@@ -59,7 +60,7 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& col
         else
             stops.append({at, points[i].second});
     }
-    // Qt needs stops strictly inside 0..1.
+    // Nudged duplicates must stay within Qt's 0..1.
     for (auto& stop : stops)
         stop.first = std::min(stop.first, 1.0);
     return stops;
@@ -233,7 +234,7 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
     case FillStyle::Kind::Linear:
     case FillStyle::Kind::Radial:
     case FillStyle::Kind::Focal: {
-        const QGradientStops stops = gradientStops(style.gradient, context.colour, context.mask);
+        const QGradientStops stops = gradientStops(style.gradient, context.colour);
         if (stops.isEmpty())
             return QBrush(Qt::NoBrush);
         if (!style.matrix.isInvertible())
