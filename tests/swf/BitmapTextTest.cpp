@@ -70,38 +70,31 @@ Bytes losslessBitmap(bool withAlpha)
     return Bytes().u16(9).u8(5).u16(2).u16(2).append(zlibStream(pixels));
 }
 
-TEST(SwfBitmaps, LosslessBitmapFillsRepeatAndKeepTheirAlpha)
+// The 2 x 2 lossless bitmap as a fill of ten screen pixels per bitmap pixel.
+QImage losslessSquare(int bitmapTag, int fillType)
 {
     swftest::Movie movie;
-    // Each bitmap pixel spans 200 twips, 10 screen pixels.
-    movie.tag(36, losslessBitmap(true)).tag(2, bitmapSquare(1, 0x42, 200)).place(1, 1).showFrame();
-    const QImage image = render(movie);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 0, 0));
-    EXPECT_EQ(image.pixelColor(15, 5), QColor(0, 255, 0));
-    EXPECT_EQ(image.pixelColor(5, 15), QColor(0, 0, 255));
-    EXPECT_EQ(image.pixelColor(15, 15), QColor(Qt::white)) << "transparent pixel shows the background";
-    EXPECT_EQ(image.pixelColor(25, 25), QColor(255, 0, 0)) << "repeats";
+    movie.tag(bitmapTag, losslessBitmap(bitmapTag == 36)).tag(2, bitmapSquare(1, fillType, 200)).place(1, 1).showFrame();
+    return render(movie);
 }
 
-TEST(SwfBitmaps, VersionOneLosslessIgnoresTheUnusedByte)
+TEST(SwfBitmaps, LosslessBitmapFillsRepeatOrNotAndKeepTheirAlpha)
 {
-    swftest::Movie movie;
-    movie.tag(20, losslessBitmap(false)).tag(2, bitmapSquare(1, 0x42, 200)).place(1, 1).showFrame();
-    const QImage image = render(movie);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 0, 0));
-    EXPECT_EQ(image.pixelColor(15, 15), QColor(0, 0, 0)) << "no alpha in version 1: opaque black";
-}
+    const QImage repeating = losslessSquare(36, 0x42);
+    ASSERT_FALSE(repeating.isNull());
+    EXPECT_EQ(repeating.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(repeating.pixelColor(15, 5), QColor(0, 255, 0));
+    EXPECT_EQ(repeating.pixelColor(5, 15), QColor(0, 0, 255));
+    EXPECT_EQ(repeating.pixelColor(15, 15), QColor(Qt::white)) << "transparent pixel shows the background";
+    EXPECT_EQ(repeating.pixelColor(25, 25), QColor(255, 0, 0)) << "repeats";
 
-TEST(SwfBitmaps, ClippedFillsDrawTheBitmapOnce)
-{
-    swftest::Movie movie;
-    movie.tag(36, losslessBitmap(true)).tag(2, bitmapSquare(1, 0x43, 200)).place(1, 1).showFrame();
-    const QImage image = render(movie);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 0, 0));
-    EXPECT_NE(image.pixelColor(25, 25), QColor(255, 0, 0)) << "no repeat";
+    const QImage clipped = losslessSquare(36, 0x43);
+    EXPECT_EQ(clipped.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_NE(clipped.pixelColor(25, 25), QColor(255, 0, 0)) << "clipped: no repeat";
+
+    const QImage versionOne = losslessSquare(20, 0x42);
+    EXPECT_EQ(versionOne.pixelColor(5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(versionOne.pixelColor(15, 15), QColor(0, 0, 0)) << "no alpha in version 1: opaque black";
 }
 
 TEST(SwfBitmaps, JpegWithAStrayMarkerPairDecodes)
