@@ -15,6 +15,9 @@ struct Limits {
     std::size_t maxBitmapPixels = 4096u * 4096u;
     std::size_t maxShapeRecords = 1u << 20;
     int maxSpriteNesting = 32;
+    // Objects on all display lists of one playing movie together, sprites' included: nesting
+    // multiplies them, so a few bytes could otherwise ask for billions.
+    std::size_t maxDisplayObjects = 100000;
 };
 
 struct Container {

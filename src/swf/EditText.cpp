@@ -1,5 +1,7 @@
 #include "swf/Movie.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace swf {
@@ -97,20 +99,20 @@ std::vector<Line> paragraphs(const EditTextDefinition& field)
 
 } // namespace
 
-std::optional<std::size_t> FontCharacter::glyphFor(char16_t code) const
-{
-    const auto found = std::find(codes.begin(), codes.end(), code);
-    if (found == codes.end() || static_cast<std::size_t>(found - codes.begin()) >= glyphs.size())
-        return std::nullopt;
-    return static_cast<std::size_t>(found - codes.begin());
-}
-
 TextCharacter layOutEditText(const EditTextDefinition& field)
 {
     TextCharacter text;
     const FontCharacter& font = *field.font;
+    QHash<char16_t, std::size_t> glyphs;
+    for (std::size_t i = font.codes.size(); i-- > 0;)
+        if (i < font.glyphs.size())
+            glyphs.insert(font.codes[i], i);
+    const auto glyphFor = [&](QChar c) -> std::optional<std::size_t> {
+        const auto found = glyphs.constFind(c.unicode());
+        return found == glyphs.cend() ? std::nullopt : std::optional(*found);
+    };
     const auto advanceOf = [&](const Styled& s) {
-        const auto glyph = font.glyphFor(s.character.unicode());
+        const auto glyph = glyphFor(s.character);
         const double scale = s.height / font.unitsPerEm;
         return glyph && *glyph < font.advances.size() ? font.advances[*glyph] * scale : s.height / 4.0;
     };
@@ -124,24 +126,23 @@ TextCharacter layOutEditText(const EditTextDefinition& field)
             lines.push_back(std::move(paragraph));
             continue;
         }
-        Line current;
-        double width = field.indent;
+        std::size_t start = 0;
         std::size_t lastSpace = 0;
-        for (const Styled& s : paragraph) {
-            current.push_back(s);
-            width += advanceOf(s);
-            if (s.character == ' ')
-                lastSpace = current.size();
-            if (left + width > right && lastSpace > 0) {
-                lines.emplace_back(current.begin(), current.begin() + static_cast<std::ptrdiff_t>(lastSpace));
-                current.erase(current.begin(), current.begin() + static_cast<std::ptrdiff_t>(lastSpace));
+        double width = field.indent;
+        for (std::size_t i = 0; i < paragraph.size(); ++i) {
+            width += advanceOf(paragraph[i]);
+            if (paragraph[i].character == ' ')
+                lastSpace = i + 1;
+            if (left + width > right && lastSpace > start) {
+                lines.emplace_back(paragraph.begin() + static_cast<std::ptrdiff_t>(start),
+                                   paragraph.begin() + static_cast<std::ptrdiff_t>(lastSpace));
+                start = lastSpace;
                 width = 0;
-                for (const Styled& rest : current)
-                    width += advanceOf(rest);
-                lastSpace = 0;
+                for (std::size_t j = start; j <= i; ++j)
+                    width += advanceOf(paragraph[j]);
             }
         }
-        lines.push_back(std::move(current));
+        lines.emplace_back(paragraph.begin() + static_cast<std::ptrdiff_t>(start), paragraph.end());
     }
 
     double baseline = field.bounds.top() + kGutter;
@@ -160,7 +161,7 @@ TextCharacter layOutEditText(const EditTextDefinition& field)
         else if (field.align == 2)
             x = (left + right - width) / 2;
         for (const Styled& s : line) {
-            const auto glyph = font.glyphFor(s.character.unicode());
+            const auto glyph = glyphFor(s.character);
             if (glyph) {
                 const double glyphScale = s.height / font.unitsPerEm;
                 const QPainterPath path = QTransform(glyphScale, 0, 0, glyphScale, x, baseline).map(font.glyphs[*glyph]);

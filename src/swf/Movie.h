@@ -70,9 +70,6 @@ struct FontCharacter {
     std::vector<double> advances;
     double ascent = 0.0;
     double descent = 0.0;
-
-    // The glyph index of a character code, if the font has it.
-    std::optional<std::size_t> glyphFor(char16_t code) const;
 };
 
 // Static text, laid out at definition time: coloured glyph outlines in text space.

@@ -15,6 +15,9 @@ namespace {
 constexpr double kGradientHalf = 16384.0;
 // Hairlines and strokes scaled below a pixel still show, as one pixel.
 constexpr double kThinnestStroke = 1.0;
+// Clipping layers nested deeper than this draw their contents unclipped rather than take
+// two more images of the target each.
+constexpr int kMostNestedClips = 8;
 
 double toLinear(double c)
 {
@@ -125,6 +128,8 @@ void Renderer::drawRange(QPainter& painter, DisplayList::const_iterator begin, D
             drawObject(painter, object, context);
             continue;
         }
+        if (context.clips >= kMostNestedClips)
+            continue;
         // A clipping layer shows the objects above it, up to its clip depth, only where its
         // own shapes cover; the layer itself is not drawn.
         auto last = std::next(it);
@@ -147,7 +152,9 @@ void Renderer::drawClipped(QPainter& painter, const DisplayObject& clip, Display
     {
         QPainter content(&layer);
         content.setRenderHints(painter.renderHints());
-        drawRange(content, begin, end, context);
+        Context inner = context;
+        ++inner.clips;
+        drawRange(content, begin, end, inner);
     }
     {
         QPainter cover(&coverage);

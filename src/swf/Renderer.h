@@ -37,6 +37,8 @@ private:
         // Drawing a clipping layer's shapes: coverage only, in opaque white.
         bool mask = false;
         int nesting = 0;
+        // Clipping layers open around this point; each holds two images of the target.
+        int clips = 0;
     };
 
     using DisplayList = std::map<std::uint16_t, DisplayObject>;

@@ -4,8 +4,14 @@
 
 namespace swf {
 
-TimelinePlayer::TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors)
-    : movie_(movie), timeline_(timeline), ancestors_(std::move(ancestors))
+TimelinePlayer::TimelinePlayer(const Movie& movie, const Timeline& timeline)
+    : TimelinePlayer(movie, timeline, {}, std::make_shared<ObjectBudget>(movie.limits.maxDisplayObjects))
+{
+}
+
+TimelinePlayer::TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors,
+                               std::shared_ptr<ObjectBudget> budget)
+    : movie_(movie), timeline_(timeline), ancestors_(std::move(ancestors)), budget_(std::move(budget))
 {
     runFrame(0, false);
 }
@@ -56,7 +62,10 @@ void TimelinePlayer::apply(const PlaceCommand& command, std::map<std::uint16_t, 
             attachSprite(*object);
         }
     } else if (command.character) {
+        if (budget_->exhausted() && existing == list_.end())
+            return;
         DisplayObject fresh;
+        fresh.share = ObjectBudget::Share(budget_);
         const auto kept = previous.find(command.depth);
         if (kept != previous.end() && kept->second.characterId == *command.character) {
             fresh.sprite = std::move(kept->second.sprite);
@@ -91,7 +100,7 @@ void TimelinePlayer::attachSprite(DisplayObject& object)
         return;
     auto chain = ancestors_;
     chain.push_back(object.characterId);
-    object.sprite = std::make_unique<TimelinePlayer>(movie_, sprite->timeline, std::move(chain));
+    object.sprite.reset(new TimelinePlayer(movie_, sprite->timeline, std::move(chain), budget_));
 }
 
 } // namespace swf

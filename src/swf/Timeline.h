@@ -14,6 +14,41 @@ namespace swf {
 
 class TimelinePlayer;
 
+// Counts the display objects alive in one playing movie, sprites' lists included.
+class ObjectBudget {
+public:
+    explicit ObjectBudget(std::size_t limit) : limit_(limit) {}
+    bool exhausted() const { return live_ >= limit_; }
+
+    // Held by each object while it lives.
+    class Share {
+    public:
+        Share() = default;
+        explicit Share(std::shared_ptr<ObjectBudget> budget) : budget_(std::move(budget)) { ++budget_->live_; }
+        Share(Share&& other) noexcept = default;
+        Share& operator=(Share&& other) noexcept
+        {
+            release();
+            budget_ = std::move(other.budget_);
+            return *this;
+        }
+        ~Share() { release(); }
+
+    private:
+        void release()
+        {
+            if (budget_)
+                --budget_->live_;
+            budget_.reset();
+        }
+        std::shared_ptr<ObjectBudget> budget_;
+    };
+
+private:
+    std::size_t limit_;
+    std::size_t live_ = 0;
+};
+
 struct DisplayObject {
     std::uint16_t characterId = 0;
     QTransform matrix;
@@ -24,13 +59,14 @@ struct DisplayObject {
     std::unique_ptr<TimelinePlayer> sprite;
     // A morph shape's outline at the ratio it was last drawn with.
     mutable std::optional<std::pair<std::uint16_t, ShapeGeometry>> morphCache;
+    ObjectBudget::Share share;
 };
 
 class TimelinePlayer {
 public:
-    // Shows the first frame at once. ancestors are the sprites this one is nested in; a
-    // sprite among them or nesting past the movie's limit is not instantiated.
-    TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors = {});
+    // Shows the first frame at once. A sprite nested in itself, nesting past the movie's limit
+    // or objects past its budget are not instantiated.
+    TimelinePlayer(const Movie& movie, const Timeline& timeline);
     ~TimelinePlayer();
 
     // Runs one frame: nested sprites step first, then this timeline's next frame; after the
@@ -43,6 +79,8 @@ public:
     const std::map<std::uint16_t, DisplayObject>& displayList() const { return list_; }
 
 private:
+    TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors,
+                   std::shared_ptr<ObjectBudget> budget);
     void runFrame(int index, bool rewinding);
     void apply(const PlaceCommand& command, std::map<std::uint16_t, DisplayObject>& previous);
     void attachSprite(DisplayObject& object);
@@ -50,6 +88,7 @@ private:
     const Movie& movie_;
     const Timeline& timeline_;
     std::vector<std::uint16_t> ancestors_;
+    std::shared_ptr<ObjectBudget> budget_;
     int frame_ = 0;
     std::map<std::uint16_t, DisplayObject> list_;
 };

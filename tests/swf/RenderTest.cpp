@@ -111,6 +111,20 @@ TEST(SwfRender, AClippingLayerShowsWhatIsAboveItOnlyWhereItCovers)
     EXPECT_EQ(image.pixelColor(75, 90), QColor(Qt::black)) << "above the clip depth: not clipped";
 }
 
+TEST(SwfRender, DeeplyNestedClippingLayersStillDrawWhatTheyCover)
+{
+    swftest::Movie movie;
+    movie.background(Qt::white).tag(32, rectShape(1, kBlue, 0, 0, 2000, 2000)).tag(32, rectShape(2, kRed, 500, 500, 1000, 1000));
+    // Forty stage-sized masks, each clipping everything above it.
+    for (int depth = 1; depth <= 40; ++depth)
+        movie.tag(26, Bytes().u8(0x42).u16(depth).u16(1).u16(100));
+    movie.place(50, 2).showFrame();
+    const QImage image = render(movie.fws(), QSize(100, 100));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelColor(50, 50), kRed);
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "masks themselves are not drawn";
+}
+
 TEST(SwfRender, MorphShapesFollowTheRatio)
 {
     // A square of 1000 twips at ratio 0 that grows to 2000 twips at ratio 65535.

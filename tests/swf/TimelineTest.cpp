@@ -133,6 +133,41 @@ TEST(SwfNestedSprites, ASingleFrameTimelineStaysPut)
     EXPECT_EQ(player.displayList().at(1).sprite->currentFrame(), 2);
 }
 
+std::size_t objectsIn(const swf::TimelinePlayer& player)
+{
+    std::size_t count = 0;
+    for (const auto& [depth, object] : player.displayList())
+        count += 1 + (object.sprite ? objectsIn(*object.sprite) : 0);
+    return count;
+}
+
+TEST(SwfNestedSprites, NestingCannotMultiplyObjectsWithoutBound)
+{
+    // Three levels of 60 copies each would be 216,000 objects from a few hundred bytes.
+    swftest::Movie five;
+    swftest::Movie six;
+    swftest::Movie movie;
+    movie.tag(2, squareShape(1));
+    for (int depth = 1; depth <= 60; ++depth) {
+        five.place(depth, 1);
+        six.place(depth, 5);
+        movie.place(depth, 6);
+    }
+    five.showFrame().end();
+    six.showFrame().end();
+    movie.tag(39, Bytes().u16(5).u16(1).append(five.tags()));
+    movie.tag(39, Bytes().u16(6).u16(1).append(six.tags()));
+    movie.showFrame();
+    swf::Limits limits;
+    limits.maxDisplayObjects = 1000;
+    const auto loaded = swf::Movie::load(movie.fws(), limits);
+    ASSERT_TRUE(loaded);
+    swf::TimelinePlayer player(*loaded, loaded->timeline);
+    EXPECT_EQ(objectsIn(player), 1000u);
+    player.advance();
+    EXPECT_EQ(objectsIn(player), 1000u);
+}
+
 TEST(SwfColourTransform, MultiplyThenAddClampedAndComposedInnerFirst)
 {
     swf::ColorTransform half;
