@@ -40,6 +40,7 @@ enum Tag : int {
     DefineFont3 = 75,
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
+    DefineBitsJpeg4 = 90,
 };
 
 std::span<const std::uint8_t> bytesOf(const QByteArray& data)
@@ -228,6 +229,7 @@ private:
         case DefineBits: readJpeg(tag, true, false); break;
         case DefineBitsJpeg2: readJpeg(tag, false, false); break;
         case DefineBitsJpeg3: readJpeg(tag, false, true); break;
+        case DefineBitsJpeg4: readJpeg(tag, false, true, true); break;
         case DefineFont: readFont1(tag); break;
         case DefineFont2: readFont23(tag, false); break;
         case DefineFont3: readFont23(tag, true); break;
@@ -421,10 +423,13 @@ private:
         define(id, BitmapCharacter{image});
     }
 
-    void readJpeg(ByteReader& tag, bool usesTables, bool withAlpha)
+    void readJpeg(ByteReader& tag, bool usesTables, bool withAlpha, bool deblocking = false)
     {
         const std::uint16_t id = tag.u16();
         const std::size_t alphaOffset = withAlpha ? tag.u32() : tag.remaining();
+        // The deblocking strength is a hint for the decoder that Qt's does not take.
+        if (deblocking)
+            tag.u16();
         const auto imageBytes = tag.take(std::min(alphaOffset, tag.remaining()));
         QByteArray data(reinterpret_cast<const char*>(imageBytes.data()), static_cast<qsizetype>(imageBytes.size()));
         if (usesTables)
