@@ -69,6 +69,35 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& col
     return stops;
 }
 
+// Where a clipped bitmap fill must be drawn, in bitmap pixels: the shape's extent, as the
+// bitmap's edge pixels reach out to fill it, within reason for a malformed matrix.
+QRect clampedExtent(const QImage& image, const QPainterPath& path, const QTransform& matrix)
+{
+    constexpr qint64 kMostPixels = 4096 * 4096;
+    bool invertible = false;
+    const QTransform toBitmap = matrix.inverted(&invertible);
+    if (!invertible)
+        return image.rect();
+    const QRect extent = toBitmap.mapRect(path.boundingRect()).toAlignedRect().united(image.rect());
+    if (qint64(extent.width()) * extent.height() > kMostPixels)
+        return image.rect();
+    return extent;
+}
+
+// The image grown to extent with its edge pixels repeated outwards.
+QImage extendEdges(const QImage& image, const QRect& extent)
+{
+    QImage result(extent.size(), image.format());
+    for (int y = 0; y < extent.height(); ++y) {
+        const int sourceY = std::clamp(extent.top() + y, 0, image.height() - 1);
+        const auto* source = reinterpret_cast<const QRgb*>(image.constScanLine(sourceY));
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < extent.width(); ++x)
+            line[x] = source[std::clamp(extent.left() + x, 0, image.width() - 1)];
+    }
+    return result;
+}
+
 } // namespace
 
 QRectF stageArea(const QRect& stageTwips, const QSizeF& target)
@@ -288,7 +317,9 @@ void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillS
             painter.save();
             painter.setClipPath(path, Qt::IntersectClip);
             painter.setTransform(style.matrix * context.transform);
-            painter.drawImage(0, 0, transformed(bitmap->image, context.colour));
+            const QImage image = transformed(bitmap->image, context.colour);
+            const QRect extent = clampedExtent(image, path, style.matrix);
+            painter.drawImage(extent.topLeft(), extent == image.rect() ? image : extendEdges(image, extent));
             painter.restore();
             return;
         }

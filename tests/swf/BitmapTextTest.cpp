@@ -90,7 +90,8 @@ TEST(SwfBitmaps, LosslessBitmapFillsRepeatOrNotAndKeepTheirAlpha)
 
     const QImage clipped = losslessSquare(36, 0x43);
     EXPECT_EQ(clipped.pixelColor(5, 5), QColor(255, 0, 0));
-    EXPECT_NE(clipped.pixelColor(25, 25), QColor(255, 0, 0)) << "clipped: no repeat";
+    EXPECT_EQ(clipped.pixelColor(25, 5), QColor(0, 255, 0)) << "clipped: the edge pixel reaches out, no repeat";
+    EXPECT_EQ(clipped.pixelColor(5, 45), QColor(0, 0, 255));
 
     const QImage versionOne = losslessSquare(20, 0x42);
     EXPECT_EQ(versionOne.pixelColor(5, 5), QColor(255, 0, 0));
