@@ -1,10 +1,16 @@
 #pragma once
 // A widget that plays an SWF movie file: it loads the file named by its movie property,
-// starts it at once and loops it for ever, antialiased, scaled to fit with its
-// proportions kept and centred, with the borders in the background colour.
+// starts it at once and loops it for ever at the file's frame rate, antialiased, scaled to
+// fit with its proportions kept and centred, with the borders in the background colour.
+// It does nothing while hidden or minimised.
+
+#include "swf/FrameClock.h"
+#include "swf/MoviePlayer.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -24,14 +30,32 @@ public:
 
     // Overrides the movie's own background colour.
     void setBackgroundColor(const QColor& colour);
+    // The colour drawn around and behind the movie.
     QColor backgroundColor() const;
+
+    // For tests and diagnostics: the 1-based frame of the main timeline shown (0 without a
+    // movie) and how many frames have run since the movie was set.
+    int currentFrame() const { return player_.currentFrame(); }
+    qint64 framesAdvanced() const { return player_.framesAdvanced(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void startClock();
+    void tick();
+    void scheduleNext();
+
     QString movie_;
     std::optional<QColor> backgroundOverride_;
+    MoviePlayer player_;
+    FrameClock clock_;
+    QElapsedTimer elapsed_;
+    QTimer timer_;
+    // Frames of the main timeline run since the clock last started.
+    qint64 clockFrame_ = 0;
 };
 
 } // namespace swf

@@ -1,0 +1,130 @@
+#pragma once
+// A loaded movie: header, dictionary of characters and the main timeline, immutable once
+// loaded. Loading never fails half-way: a damaged file yields what was read before the damage.
+
+#include "swf/Container.h"
+#include "swf/Geometry.h"
+#include "swf/Shape.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QTransform>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+namespace swf {
+
+// One display-list change of a frame (PlaceObject 1-3, RemoveObject 1-2).
+struct PlaceCommand {
+    bool remove = false;
+    std::uint16_t depth = 0;
+    // Modifies the object already at the depth (and replaces its character if one is given).
+    bool move = false;
+    std::optional<std::uint16_t> character;
+    std::optional<QTransform> matrix;
+    std::optional<ColorTransform> colour;
+    std::optional<std::uint16_t> ratio;
+    std::optional<std::uint16_t> clipDepth;
+    std::optional<bool> visible;
+};
+
+struct Frame {
+    std::vector<PlaceCommand> commands;
+};
+
+struct Timeline {
+    std::vector<Frame> frames;
+};
+
+struct ShapeCharacter {
+    ShapeGeometry geometry;
+};
+
+struct MorphCharacter {
+    std::vector<ShapeRecord> start;
+    std::vector<ShapeRecord> end;
+    std::vector<std::pair<FillStyle, FillStyle>> fills;
+    std::vector<std::pair<LineStyle, LineStyle>> lines;
+
+    // The shape at ratio 0..65535 between start and end.
+    ShapeGeometry at(std::uint16_t ratio) const;
+};
+
+struct BitmapCharacter {
+    QImage image;
+};
+
+struct FontCharacter {
+    std::vector<QPainterPath> glyphs;
+    // Glyph units per twip of text height: 1024 per em, DefineFont3 twenty times finer.
+    double unitsPerEm = 1024.0;
+    std::vector<std::uint16_t> codes;
+    std::vector<double> advances;
+    double ascent = 0.0;
+    double descent = 0.0;
+};
+
+// Static text, laid out at definition time: coloured glyph outlines in text space.
+struct TextCharacter {
+    QTransform matrix;
+    std::vector<std::pair<QColor, QPainterPath>> runs;
+};
+
+// The initial contents of a text field, as DefineEditText stores them.
+struct EditTextDefinition {
+    QRect bounds;
+    const FontCharacter* font = nullptr;
+    double height = 240.0;
+    QColor colour = Qt::black;
+    bool wordWrap = false;
+    bool html = false;
+    int align = 0;
+    double leftMargin = 0.0;
+    double rightMargin = 0.0;
+    double indent = 0.0;
+    double leading = 0.0;
+    QString text;
+};
+
+// Lays a text field out once, with the embedded font's glyphs, into static text.
+TextCharacter layOutEditText(const EditTextDefinition& field);
+
+struct SpriteCharacter {
+    Timeline timeline;
+};
+
+using Character = std::variant<ShapeCharacter, MorphCharacter, BitmapCharacter, FontCharacter,
+                               TextCharacter, SpriteCharacter>;
+
+class Movie {
+public:
+    // nullptr when the bytes are not a movie at all.
+    static std::shared_ptr<const Movie> load(const QByteArray& file, const Limits& limits = {});
+    static std::shared_ptr<const Movie> loadFile(const QString& path, const Limits& limits = {});
+
+    int version = 0;
+    // Stage rectangle in twips.
+    QRect stage;
+    double frameRate = 12.0;
+    int declaredFrames = 0;
+    std::optional<QColor> background;
+    Timeline timeline;
+    std::unordered_map<std::uint16_t, Character> dictionary;
+    // Loading stopped before the end tag: the file was cut short or damaged.
+    bool truncated = false;
+    Limits limits;
+
+    const Character* character(std::uint16_t id) const;
+    // The stage in whole pixels, as a player window would size itself.
+    QSize stageSize() const;
+};
+
+} // namespace swf

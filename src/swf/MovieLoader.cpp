@@ -1,0 +1,676 @@
+#include "swf/Movie.h"
+
+#include "swf/ByteReader.h"
+#include "swf/Container.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+enum Tag : int {
+    End = 0,
+    ShowFrame = 1,
+    DefineShape = 2,
+    PlaceObject = 4,
+    RemoveObject = 5,
+    DefineBits = 6,
+    JpegTables = 8,
+    SetBackgroundColor = 9,
+    DefineFont = 10,
+    DefineText = 11,
+    DefineBitsLossless = 20,
+    DefineBitsJpeg2 = 21,
+    DefineShape2 = 22,
+    PlaceObject2 = 26,
+    RemoveObject2 = 28,
+    DefineShape3 = 32,
+    DefineText2 = 33,
+    DefineBitsJpeg3 = 35,
+    DefineBitsLossless2 = 36,
+    DefineEditText = 37,
+    DefineSprite = 39,
+    DefineMorphShape = 46,
+    DefineFont2 = 48,
+    PlaceObject3 = 70,
+    DefineFont3 = 75,
+    DefineShape4 = 83,
+    DefineMorphShape2 = 84,
+    DefineBitsJpeg4 = 90,
+};
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& data)
+{
+    return {reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())};
+}
+
+// JPEG data in these files often carries an end-of-image, start-of-image pair between the
+// tables and the image, which decoders reject; a marker pair cannot occur inside coded data.
+QByteArray cleanJpeg(QByteArray data)
+{
+    static const QByteArray pair("\xFF\xD9\xFF\xD8", 4);
+    if (data.startsWith(pair))
+        data.remove(0, 4);
+    const auto at = data.indexOf(pair);
+    if (at > 0)
+        data.remove(at, 4);
+    return data;
+}
+
+class Loader {
+public:
+    Loader(Movie& movie, const Limits& limits) : movie_(movie), limits_(limits) {}
+
+    // Reads tags into timeline; returns false when the tags ran past their bytes.
+    bool readTimeline(ByteReader& reader, Timeline& timeline, int nesting, int spriteId)
+    {
+        Frame pending;
+        for (;;) {
+            if (reader.atEnd())
+                break;
+            const std::uint16_t header = reader.u16();
+            const int code = header >> 6;
+            std::size_t length = header & 0x3F;
+            if (length == 0x3F)
+                length = reader.u32();
+            if (!reader.ok() || length > reader.remaining()) {
+                keepPending(timeline, pending);
+                return false;
+            }
+            ByteReader tag = reader.sub(length);
+            if (code == End)
+                break;
+            if (code == ShowFrame) {
+                timeline.frames.push_back(std::move(pending));
+                pending = Frame{};
+                continue;
+            }
+            if (!readControlTag(code, tag, pending, spriteId) && nesting == 0)
+                readDefinition(code, tag, nesting);
+        }
+        keepPending(timeline, pending);
+        return true;
+    }
+
+private:
+    static void keepPending(Timeline& timeline, Frame& pending)
+    {
+        if (!pending.commands.empty())
+            timeline.frames.push_back(std::move(pending));
+    }
+
+    // Tags allowed inside sprites too; returns whether the tag was one of them.
+    bool readControlTag(int code, ByteReader& tag, Frame& frame, int spriteId)
+    {
+        PlaceCommand command;
+        switch (code) {
+        case PlaceObject:
+            command.character = tag.u16();
+            command.depth = tag.u16();
+            command.matrix = tag.matrix();
+            if (!tag.atEnd())
+                command.colour = tag.colorTransform(false);
+            break;
+        case PlaceObject2:
+        case PlaceObject3:
+            if (!readPlace(tag, code == PlaceObject3, command))
+                return true;
+            break;
+        case RemoveObject:
+            tag.u16();
+            command.remove = true;
+            command.depth = tag.u16();
+            break;
+        case RemoveObject2:
+            command.remove = true;
+            command.depth = tag.u16();
+            break;
+        default:
+            return false;
+        }
+        if (!tag.ok())
+            return true;
+        // A sprite that places itself would nest without end.
+        if (spriteId >= 0 && command.character == spriteId)
+            return true;
+        frame.commands.push_back(std::move(command));
+        return true;
+    }
+
+    static bool readPlace(ByteReader& tag, bool version3, PlaceCommand& command)
+    {
+        const std::uint8_t flags = tag.u8();
+        const std::uint8_t flags3 = version3 ? tag.u8() : 0;
+        command.depth = tag.u16();
+        command.move = (flags & 0x01) != 0;
+        const bool hasImage = (flags3 & 0x10) != 0;
+        if ((flags3 & 0x08) != 0 || (hasImage && (flags & 0x02) != 0))
+            tag.string();
+        if (flags & 0x02)
+            command.character = tag.u16();
+        if (flags & 0x04)
+            command.matrix = tag.matrix();
+        if (flags & 0x08)
+            command.colour = tag.colorTransform(true);
+        if (flags & 0x10)
+            command.ratio = tag.u16();
+        if (flags & 0x20)
+            tag.string();
+        if (flags & 0x40)
+            command.clipDepth = tag.u16();
+        if (version3 && (flags3 & 0x01) != 0) {
+            // Filters change nothing we draw; skip them to reach the fields after.
+            const int count = tag.u8();
+            for (int i = 0; i < count && tag.ok(); ++i)
+                if (!skipFilter(tag))
+                    return tag.ok();
+        }
+        if (version3 && (flags3 & 0x02) != 0)
+            tag.u8();
+        if (version3 && (flags3 & 0x04) != 0)
+            tag.u8();
+        if (version3 && (flags3 & 0x20) != 0)
+            command.visible = tag.u8() != 0;
+        return tag.ok();
+    }
+
+    static bool skipFilter(ByteReader& tag)
+    {
+        switch (tag.u8()) {
+        case 0: tag.skip(23); return true;
+        case 1: tag.skip(9); return true;
+        case 2: tag.skip(15); return true;
+        case 3: tag.skip(27); return true;
+        case 4:
+        case 7: {
+            const int stops = tag.u8();
+            tag.skip(static_cast<std::size_t>(stops) * 5 + 19);
+            return true;
+        }
+        case 5: {
+            const int columns = tag.u8();
+            const int rows = tag.u8();
+            tag.skip(static_cast<std::size_t>(columns * rows) * 4 + 13);
+            return true;
+        }
+        case 6: tag.skip(80); return true;
+        default: return false;
+        }
+    }
+
+    void define(std::uint16_t id, Character character)
+    {
+        movie_.dictionary.insert_or_assign(id, std::move(character));
+    }
+
+    void readDefinition(int code, ByteReader& tag, int nesting)
+    {
+        switch (code) {
+        case SetBackgroundColor:
+            movie_.background = tag.rgb();
+            break;
+        case DefineShape: readShape(tag, 1); break;
+        case DefineShape2: readShape(tag, 2); break;
+        case DefineShape3: readShape(tag, 3); break;
+        case DefineShape4: readShape(tag, 4); break;
+        case DefineMorphShape: readMorph(tag, false); break;
+        case DefineMorphShape2: readMorph(tag, true); break;
+        case DefineBitsLossless: readLossless(tag, false); break;
+        case DefineBitsLossless2: readLossless(tag, true); break;
+        case JpegTables: {
+            const auto bytes = tag.rest();
+            jpegTables_ = QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+            break;
+        }
+        case DefineBits: readJpeg(tag, true, false); break;
+        case DefineBitsJpeg2: readJpeg(tag, false, false); break;
+        case DefineBitsJpeg3: readJpeg(tag, false, true); break;
+        case DefineBitsJpeg4: readJpeg(tag, false, true, true); break;
+        case DefineFont: readFont1(tag); break;
+        case DefineFont2: readFont23(tag, false); break;
+        case DefineFont3: readFont23(tag, true); break;
+        case DefineText: readText(tag, false); break;
+        case DefineText2: readText(tag, true); break;
+        case DefineEditText: readEditText(tag); break;
+        case DefineSprite: readSprite(tag, nesting); break;
+        default: break;
+        }
+    }
+
+    void readShape(ByteReader& tag, int version)
+    {
+        const std::uint16_t id = tag.u16();
+        tag.rect();
+        bool winding = false;
+        if (version == 4) {
+            tag.rect();
+            winding = (tag.u8() & 0x04) != 0;
+        }
+        std::vector<StyleTable> tables(1);
+        tables[0].fills = readFillStyles(tag, version);
+        tables[0].lines = readLineStyles(tag, version);
+        if (!tag.ok())
+            return;
+        std::vector<ShapeRecord> records;
+        readShapeRecords(tag, ShapeReadContext{version, limits_.maxShapeRecords}, records, tables);
+        define(id, ShapeCharacter{buildGeometry(records, tables, winding)});
+    }
+
+    static std::pair<FillStyle, FillStyle> readMorphFill(ByteReader& tag)
+    {
+        FillStyle start;
+        FillStyle end;
+        const std::uint8_t type = tag.u8();
+        const auto kind = fillKind(type);
+        if (!kind) {
+            tag.fail();
+            return {start, end};
+        }
+        start.kind = end.kind = *kind;
+        switch (*kind) {
+        case FillStyle::Kind::Solid:
+            start.colour = tag.rgba();
+            end.colour = tag.rgba();
+            break;
+        case FillStyle::Kind::Linear:
+        case FillStyle::Kind::Radial:
+        case FillStyle::Kind::Focal: {
+            start.matrix = tag.matrix();
+            end.matrix = tag.matrix();
+            const int count = readGradientHead(tag, start.gradient);
+            end.gradient = start.gradient;
+            for (int i = 0; i < count && tag.ok(); ++i) {
+                const int startRatio = tag.u8();
+                start.gradient.stops.emplace_back(startRatio, tag.rgba());
+                const int endRatio = tag.u8();
+                end.gradient.stops.emplace_back(endRatio, tag.rgba());
+            }
+            if (*kind == FillStyle::Kind::Focal) {
+                start.gradient.focal = std::clamp(tag.fixed8(), -1.0, 1.0);
+                end.gradient.focal = std::clamp(tag.fixed8(), -1.0, 1.0);
+            }
+            break;
+        }
+        case FillStyle::Kind::Bitmap:
+            start.bitmapId = end.bitmapId = tag.u16();
+            start.matrix = tag.matrix();
+            end.matrix = tag.matrix();
+            start.repeat = end.repeat = (type & 1) == 0;
+            start.smooth = end.smooth = (type & 2) == 0;
+            break;
+        }
+        return {start, end};
+    }
+
+    void readMorph(ByteReader& tag, bool version2)
+    {
+        const std::uint16_t id = tag.u16();
+        tag.rect();
+        tag.rect();
+        if (version2) {
+            tag.rect();
+            tag.rect();
+            tag.u8();
+        }
+        const std::uint32_t offset = tag.u32();
+        // The end edges start offset bytes after the offset field.
+        ByteReader styles = tag.sub(std::min<std::size_t>(offset, tag.remaining()));
+        MorphCharacter morph;
+        int count = styles.u8();
+        if (count == 0xFF)
+            count = styles.u16();
+        for (int i = 0; i < count && styles.ok(); ++i)
+            morph.fills.push_back(readMorphFill(styles));
+        count = styles.u8();
+        if (count == 0xFF)
+            count = styles.u16();
+        for (int i = 0; i < count && styles.ok(); ++i) {
+            LineStyle start;
+            LineStyle end;
+            start.width = styles.u16();
+            end.width = styles.u16();
+            if (version2) {
+                readLineStyle2Head(styles, start);
+                end.cap = start.cap;
+                end.join = start.join;
+                end.hasFill = start.hasFill;
+                end.miterLimit = start.miterLimit;
+                end.fixedWidth = start.fixedWidth;
+                if (start.hasFill) {
+                    auto [s, e] = readMorphFill(styles);
+                    start.fill = s;
+                    end.fill = e;
+                } else {
+                    start.fill.colour = styles.rgba();
+                    end.fill.colour = styles.rgba();
+                }
+            } else {
+                start.fill.colour = styles.rgba();
+                end.fill.colour = styles.rgba();
+            }
+            morph.lines.emplace_back(start, end);
+        }
+        std::vector<StyleTable> unused;
+        const ShapeReadContext context{3, limits_.maxShapeRecords};
+        readShapeRecords(styles, context, morph.start, unused);
+        readShapeRecords(tag, context, morph.end, unused);
+        define(id, std::move(morph));
+    }
+
+    bool bitmapSizeAllowed(int width, int height) const
+    {
+        return width > 0 && height > 0
+            && static_cast<std::size_t>(width) * static_cast<std::size_t>(height) <= limits_.maxBitmapPixels;
+    }
+
+    void readLossless(ByteReader& tag, bool withAlpha)
+    {
+        const std::uint16_t id = tag.u16();
+        const int format = tag.u8();
+        const int width = tag.u16();
+        const int height = tag.u16();
+        const int tableSize = format == 3 ? tag.u8() + 1 : 0;
+        if (!tag.ok() || !bitmapSizeAllowed(width, height))
+            return;
+        const std::size_t entryBytes = withAlpha ? 4 : 3;
+        std::size_t rowBytes = 0;
+        switch (format) {
+        case 3: rowBytes = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3}; break;
+        case 4: rowBytes = (static_cast<std::size_t>(width) * 2 + 3) & ~std::size_t{3}; break;
+        case 5: rowBytes = static_cast<std::size_t>(width) * 4; break;
+        default: return;
+        }
+        const std::size_t tableBytes = static_cast<std::size_t>(tableSize) * entryBytes;
+        const auto packed = tag.rest();
+        const QByteArray data = inflateBounded(packed.data(), packed.size(), tableBytes + rowBytes * static_cast<std::size_t>(height));
+        ByteReader pixels(bytesOf(data));
+        std::vector<QRgb> table;
+        for (int i = 0; i < tableSize; ++i) {
+            const int r = pixels.u8();
+            const int g = pixels.u8();
+            const int b = pixels.u8();
+            const int a = withAlpha ? pixels.u8() : 255;
+            // Lossless2 stores premultiplied colours, which is what the image holds.
+            table.push_back(qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a));
+        }
+        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        for (int y = 0; y < height && pixels.ok(); ++y) {
+            ByteReader row = pixels.sub(rowBytes);
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < width && row.ok(); ++x) {
+                if (format == 3) {
+                    const std::size_t index = row.u8();
+                    line[x] = index < table.size() ? table[index] : 0;
+                } else if (format == 4) {
+                    const int hi = row.u8();
+                    const int lo = row.u8();
+                    const int v = (hi << 8) | lo;
+                    line[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
+                } else {
+                    const int a = row.u8();
+                    const int r = row.u8();
+                    const int g = row.u8();
+                    const int b = row.u8();
+                    line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
+                }
+            }
+        }
+        define(id, BitmapCharacter{image});
+    }
+
+    void readJpeg(ByteReader& tag, bool usesTables, bool withAlpha, bool deblocking = false)
+    {
+        const std::uint16_t id = tag.u16();
+        const std::size_t alphaOffset = withAlpha ? tag.u32() : tag.remaining();
+        // The deblocking strength is a hint for the decoder that Qt's does not take.
+        if (deblocking)
+            tag.u16();
+        const auto imageBytes = tag.take(std::min(alphaOffset, tag.remaining()));
+        QByteArray data(reinterpret_cast<const char*>(imageBytes.data()), static_cast<qsizetype>(imageBytes.size()));
+        if (usesTables)
+            data = jpegTables_ + data;
+        QImage image;
+        if (!image.loadFromData(cleanJpeg(data)) || !bitmapSizeAllowed(image.width(), image.height()))
+            return;
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (withAlpha && !tag.atEnd()) {
+            const auto packed = tag.rest();
+            const std::size_t pixels = static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height());
+            const QByteArray alpha = inflateBounded(packed.data(), packed.size(), pixels);
+            if (static_cast<std::size_t>(alpha.size()) == pixels) {
+                // The colour planes are stored premultiplied by this alpha already.
+                for (int y = 0; y < image.height(); ++y) {
+                    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                    for (int x = 0; x < image.width(); ++x) {
+                        const int a = static_cast<std::uint8_t>(alpha[y * image.width() + x]);
+                        line[x] = qRgba(std::min(qRed(line[x]), a), std::min(qGreen(line[x]), a),
+                                        std::min(qBlue(line[x]), a), a);
+                    }
+                }
+            }
+        }
+        define(id, BitmapCharacter{image});
+    }
+
+    QPainterPath glyphPath(ByteReader& reader)
+    {
+        std::vector<StyleTable> tables(1);
+        tables[0].fills.resize(1);
+        std::vector<ShapeRecord> records;
+        readShapeRecords(reader, ShapeReadContext{1, limits_.maxShapeRecords}, records, tables);
+        const ShapeGeometry geometry = buildGeometry(records, tables, false);
+        QPainterPath path;
+        for (const ShapeLayer& layer : geometry.layers)
+            for (const auto& fill : layer.fills)
+                path.addPath(fill.second);
+        return path;
+    }
+
+    void readFont1(ByteReader& tag)
+    {
+        const std::uint16_t id = tag.u16();
+        const auto body = tag.rest();
+        ByteReader offsets(body);
+        const std::size_t count = offsets.u16() / 2;
+        FontCharacter font;
+        ByteReader table(body);
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < count && table.ok(); ++i)
+            starts.push_back(table.u16());
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const std::size_t from = starts[i];
+            const std::size_t to = i + 1 < starts.size() ? starts[i + 1] : body.size();
+            if (from > to || to > body.size())
+                break;
+            ByteReader glyph(body.subspan(from, to - from));
+            font.glyphs.push_back(glyphPath(glyph));
+        }
+        define(id, std::move(font));
+    }
+
+    void readFont23(ByteReader& tag, bool version3)
+    {
+        const std::uint16_t id = tag.u16();
+        const std::uint8_t flags = tag.u8();
+        tag.u8();
+        tag.skip(tag.u8());
+        const std::size_t count = tag.u16();
+        const bool wideOffsets = (flags & 0x08) != 0;
+        const bool wideCodes = (flags & 0x04) != 0;
+        const bool hasLayout = (flags & 0x80) != 0;
+        const auto body = tag.rest();
+        ByteReader table(body);
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i <= count && table.ok(); ++i)
+            starts.push_back(wideOffsets ? table.u32() : table.u16());
+        if (!table.ok())
+            return;
+        FontCharacter font;
+        font.unitsPerEm = version3 ? 20480.0 : 1024.0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t from = starts[i];
+            const std::size_t to = starts[i + 1];
+            if (from > to || to > body.size())
+                return;
+            ByteReader glyph(body.subspan(from, to - from));
+            font.glyphs.push_back(glyphPath(glyph));
+        }
+        ByteReader after(body.subspan(std::min(starts[count], body.size())));
+        for (std::size_t i = 0; i < count && after.ok(); ++i)
+            font.codes.push_back(wideCodes ? after.u16() : after.u8());
+        if (hasLayout) {
+            font.ascent = after.u16();
+            font.descent = after.u16();
+            after.s16();
+            for (std::size_t i = 0; i < count && after.ok(); ++i)
+                font.advances.push_back(after.s16());
+        }
+        define(id, std::move(font));
+    }
+
+    void readText(ByteReader& tag, bool withAlpha)
+    {
+        const std::uint16_t id = tag.u16();
+        tag.rect();
+        TextCharacter text;
+        text.matrix = tag.matrix();
+        const int glyphBits = tag.u8();
+        const int advanceBits = tag.u8();
+        const FontCharacter* font = nullptr;
+        QColor colour = Qt::black;
+        double x = 0.0;
+        double y = 0.0;
+        double height = 0.0;
+        while (tag.ok()) {
+            const std::uint8_t flags = tag.u8();
+            if (flags == 0)
+                break;
+            if (flags & 0x08) {
+                const Character* found = movie_.character(tag.u16());
+                font = found != nullptr ? std::get_if<FontCharacter>(found) : nullptr;
+            }
+            if (flags & 0x04)
+                colour = withAlpha ? tag.rgba() : tag.rgb();
+            if (flags & 0x01)
+                x = tag.s16();
+            if (flags & 0x02)
+                y = tag.s16();
+            if (flags & 0x08)
+                height = tag.u16();
+            const int count = tag.u8();
+            QPainterPath run;
+            BitReader bits(tag);
+            for (int i = 0; i < count && tag.ok(); ++i) {
+                const std::size_t glyph = bits.ubits(glyphBits);
+                const int advance = bits.sbits(advanceBits);
+                if (font != nullptr && glyph < font->glyphs.size()) {
+                    const double scale = height / font->unitsPerEm;
+                    run.addPath(QTransform(scale, 0, 0, scale, x, y).map(font->glyphs[glyph]));
+                }
+                x += advance;
+            }
+            if (!run.isEmpty())
+                text.runs.emplace_back(colour, run);
+        }
+        define(id, std::move(text));
+    }
+
+    void readEditText(ByteReader& tag)
+    {
+        const std::uint16_t id = tag.u16();
+        EditTextDefinition field;
+        field.bounds = tag.rect();
+        const std::uint8_t flags = tag.u8();
+        const std::uint8_t flags2 = tag.u8();
+        if (flags & 0x01) {
+            const Character* found = movie_.character(tag.u16());
+            field.font = found != nullptr ? std::get_if<FontCharacter>(found) : nullptr;
+        }
+        if (flags2 & 0x80)
+            tag.string();
+        if (flags & 0x01)
+            field.height = tag.u16();
+        if (flags & 0x04)
+            field.colour = tag.rgba();
+        if (flags & 0x02)
+            tag.u16();
+        if (flags2 & 0x20) {
+            field.align = tag.u8();
+            field.leftMargin = tag.u16();
+            field.rightMargin = tag.u16();
+            field.indent = tag.u16();
+            field.leading = tag.s16();
+        }
+        tag.string();
+        if (flags & 0x80)
+            field.text = QString::fromUtf8(tag.string());
+        field.wordWrap = (flags & 0x40) != 0;
+        field.html = (flags2 & 0x02) != 0;
+        // Device-font text has no outlines here to draw; an empty field draws nothing either.
+        if (!tag.ok() || field.font == nullptr || (flags & 0x10) != 0)
+            return;
+        define(id, layOutEditText(field));
+    }
+
+    void readSprite(ByteReader& tag, int nesting)
+    {
+        const std::uint16_t id = tag.u16();
+        tag.u16();
+        SpriteCharacter sprite;
+        readTimeline(tag, sprite.timeline, nesting + 1, id);
+        define(id, std::move(sprite));
+    }
+
+    Movie& movie_;
+    const Limits& limits_;
+    QByteArray jpegTables_;
+};
+
+} // namespace
+
+std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& limits)
+{
+    const auto container = openContainer(file, limits);
+    if (!container)
+        return nullptr;
+    auto movie = std::make_shared<Movie>();
+    movie->limits = limits;
+    movie->version = container->version;
+    ByteReader reader(bytesOf(container->body));
+    movie->stage = reader.rect();
+    movie->frameRate = reader.u16() / 256.0;
+    movie->declaredFrames = reader.u16();
+    if (!reader.ok())
+        return nullptr;
+    if (movie->frameRate <= 0.0)
+        movie->frameRate = 12.0;
+    Loader loader(*movie, limits);
+    movie->truncated = !loader.readTimeline(reader, movie->timeline, 0, -1);
+    return movie;
+}
+
+std::shared_ptr<const Movie> Movie::loadFile(const QString& path, const Limits& limits)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    return load(file.read(static_cast<qint64>(limits.maxBodyBytes)), limits);
+}
+
+const Character* Movie::character(std::uint16_t id) const
+{
+    const auto found = dictionary.find(id);
+    return found == dictionary.end() ? nullptr : &found->second;
+}
+
+QSize Movie::stageSize() const
+{
+    return QSize(static_cast<int>(std::ceil(stage.width() / 20.0)), static_cast<int>(std::ceil(stage.height() / 20.0)));
+}
+
+} // namespace swf

@@ -1,0 +1,44 @@
+#include "swf/MoviePlayer.h"
+
+#include "swf/Renderer.h"
+
+namespace swf {
+
+void MoviePlayer::load(const QString& path)
+{
+    clear();
+    movie_ = Movie::loadFile(path);
+    if (movie_)
+        root_ = std::make_unique<TimelinePlayer>(*movie_, movie_->timeline);
+}
+
+void MoviePlayer::clear()
+{
+    root_.reset();
+    movie_.reset();
+    advanced_ = 0;
+}
+
+void MoviePlayer::advance()
+{
+    if (!root_)
+        return;
+    root_->advance();
+    ++advanced_;
+}
+
+QColor MoviePlayer::movieBackground() const
+{
+    return movie_ && movie_->background ? *movie_->background : QColor(Qt::white);
+}
+
+void MoviePlayer::paint(QPainter& painter, const QSize& target, const QColor& background) const
+{
+    if (!root_) {
+        painter.fillRect(QRect(QPoint(0, 0), target), background);
+        return;
+    }
+    Renderer(*movie_).render(painter, *root_, target, background, background);
+}
+
+} // namespace swf

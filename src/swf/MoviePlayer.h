@@ -1,0 +1,43 @@
+#pragma once
+// One playing movie without a window: the loaded movie, its running timeline and the count
+// of frames run, drawn on request. The player widget is a thin shell around this.
+
+#include "swf/Movie.h"
+#include "swf/Timeline.h"
+
+#include <QColor>
+#include <QPainter>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace swf {
+
+class MoviePlayer {
+public:
+    // Replaces what played. A missing, unreadable or corrupt file leaves the player empty.
+    void load(const QString& path);
+    void clear();
+
+    bool hasMovie() const { return root_ != nullptr; }
+    const Movie* movie() const { return movie_.get(); }
+    // 1-based frame of the main timeline shown; 0 without a movie.
+    int currentFrame() const { return root_ ? root_->currentFrame() : 0; }
+    qint64 framesAdvanced() const { return advanced_; }
+
+    void advance();
+
+    // The movie's own background, or white when it sets none or nothing is loaded.
+    QColor movieBackground() const;
+    // Draws the stage shown with showAll placement; without a movie only the background.
+    void paint(QPainter& painter, const QSize& target, const QColor& background) const;
+
+private:
+    std::shared_ptr<const Movie> movie_;
+    std::unique_ptr<TimelinePlayer> root_;
+    qint64 advanced_ = 0;
+};
+
+} // namespace swf

@@ -1,0 +1,411 @@
+#include "swf/Shape.h"
+
+#include <algorithm>
+#include <map>
+
+namespace swf {
+
+namespace {
+
+QColor readColour(ByteReader& reader, int version)
+{
+    return version >= 3 ? reader.rgba() : reader.rgb();
+}
+
+Gradient readGradient(ByteReader& reader, int version, bool focal)
+{
+    Gradient gradient;
+    const int count = readGradientHead(reader, gradient);
+    for (int i = 0; i < count && reader.ok(); ++i) {
+        const int ratio = reader.u8();
+        gradient.stops.emplace_back(ratio, readColour(reader, version));
+    }
+    if (focal)
+        gradient.focal = std::clamp(reader.fixed8(), -1.0, 1.0);
+    return gradient;
+}
+
+// Pen strokes and unfilled runs of edges: a start point and segments from it.
+struct Segment {
+    bool curve = false;
+    QPointF control;
+    QPointF anchor;
+};
+
+struct Run {
+    QPointF start;
+    std::vector<Segment> segments;
+
+    QPointF end() const { return segments.empty() ? start : segments.back().anchor; }
+
+    void reverse()
+    {
+        std::vector<Segment> reversed;
+        reversed.reserve(segments.size());
+        std::vector<QPointF> points;
+        points.reserve(segments.size() + 1);
+        points.push_back(start);
+        for (const Segment& s : segments)
+            points.push_back(s.anchor);
+        for (std::size_t i = segments.size(); i-- > 0;)
+            reversed.push_back(Segment{segments[i].curve, segments[i].control, points[i]});
+        start = points.back();
+        segments = std::move(reversed);
+    }
+};
+
+// Links runs end to start into contours; a run that finds no continuation is closed as is.
+QPainterPath linkRuns(std::vector<Run>& runs, bool closeOpen)
+{
+    std::multimap<std::pair<double, double>, std::size_t> byStart;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        byStart.emplace(std::pair(runs[i].start.x(), runs[i].start.y()), i);
+    std::vector<bool> used(runs.size(), false);
+    QPainterPath path;
+    for (std::size_t first = 0; first < runs.size(); ++first) {
+        if (used[first])
+            continue;
+        used[first] = true;
+        path.moveTo(runs[first].start);
+        const QPointF origin = runs[first].start;
+        std::size_t current = first;
+        for (;;) {
+            for (const Segment& s : runs[current].segments) {
+                if (s.curve)
+                    path.quadTo(s.control, s.anchor);
+                else
+                    path.lineTo(s.anchor);
+            }
+            const QPointF end = runs[current].end();
+            if (end == origin)
+                break;
+            auto [next, last] = byStart.equal_range(std::pair(end.x(), end.y()));
+            while (next != last && used[next->second])
+                next = byStart.erase(next);
+            if (next == last)
+                break;
+            current = next->second;
+            used[current] = true;
+            byStart.erase(next);
+        }
+        if (closeOpen || path.currentPosition() == origin)
+            path.closeSubpath();
+    }
+    return path;
+}
+
+class GeometryBuilder {
+public:
+    GeometryBuilder(const std::vector<StyleTable>& tables, bool winding)
+        : tables_(tables), winding_(winding)
+    {
+    }
+
+    void run(const std::vector<ShapeRecord>& records)
+    {
+        startLayer(0);
+        for (const ShapeRecord& r : records) {
+            if (r.type == ShapeRecord::Type::Style) {
+                if (r.newStyles) {
+                    endAll();
+                    flushLayer();
+                    startLayer(r.styleTable);
+                }
+                if (r.moves)
+                    endAll();
+                if (r.setsFill0) {
+                    endFill0();
+                    fill0_.style = r.fill0;
+                }
+                if (r.setsFill1) {
+                    endRun(fill1_, fills_);
+                    fill1_.style = r.fill1;
+                }
+                if (r.setsLine) {
+                    endRun(line_, lines_);
+                    line_.style = r.line;
+                }
+                if (r.moves)
+                    pen_ = r.anchor;
+                continue;
+            }
+            const Segment segment{r.type == ShapeRecord::Type::Curve, r.control, r.anchor};
+            for (Active* active : {&fill0_, &fill1_, &line_}) {
+                if (active->style == 0)
+                    continue;
+                if (active->run.segments.empty())
+                    active->run.start = pen_;
+                active->run.segments.push_back(segment);
+            }
+            pen_ = r.anchor;
+        }
+        endAll();
+        flushLayer();
+    }
+
+    ShapeGeometry result;
+
+private:
+    struct Active {
+        int style = 0;
+        Run run;
+    };
+
+    void startLayer(int table)
+    {
+        table_ = table >= 0 && static_cast<std::size_t>(table) < tables_.size() ? &tables_[table] : nullptr;
+        fill0_.style = fill1_.style = line_.style = 0;
+    }
+
+    void endRun(Active& active, std::map<int, std::vector<Run>>& into)
+    {
+        if (active.style != 0 && !active.run.segments.empty())
+            into[active.style].push_back(std::move(active.run));
+        active.run = Run{};
+    }
+
+    void endFill0()
+    {
+        if (fill0_.style != 0 && !fill0_.run.segments.empty())
+            fill0_.run.reverse();
+        endRun(fill0_, fills_);
+    }
+
+    void endAll()
+    {
+        endFill0();
+        endRun(fill1_, fills_);
+        endRun(line_, lines_);
+    }
+
+    void flushLayer()
+    {
+        ShapeLayer layer;
+        if (table_ != nullptr) {
+            for (auto& [style, runs] : fills_) {
+                if (style < 1 || static_cast<std::size_t>(style) > table_->fills.size())
+                    continue;
+                QPainterPath path = linkRuns(runs, true);
+                path.setFillRule(winding_ ? Qt::WindingFill : Qt::OddEvenFill);
+                layer.fills.emplace_back(table_->fills[static_cast<std::size_t>(style - 1)], std::move(path));
+            }
+            for (auto& [style, runs] : lines_) {
+                if (style < 1 || static_cast<std::size_t>(style) > table_->lines.size())
+                    continue;
+                layer.strokes.emplace_back(table_->lines[static_cast<std::size_t>(style - 1)],
+                                           linkRuns(runs, false));
+            }
+        }
+        fills_.clear();
+        lines_.clear();
+        if (!layer.fills.empty() || !layer.strokes.empty())
+            result.layers.push_back(std::move(layer));
+    }
+
+    const std::vector<StyleTable>& tables_;
+    const StyleTable* table_ = nullptr;
+    bool winding_;
+    QPointF pen_;
+    Active fill0_;
+    Active fill1_;
+    Active line_;
+    std::map<int, std::vector<Run>> fills_;
+    std::map<int, std::vector<Run>> lines_;
+};
+
+} // namespace
+
+ShapeGeometry buildGeometry(const std::vector<ShapeRecord>& records,
+                            const std::vector<StyleTable>& tables, bool windingFill)
+{
+    GeometryBuilder builder(tables, windingFill);
+    builder.run(records);
+    return std::move(builder.result);
+}
+
+int readGradientHead(ByteReader& reader, Gradient& gradient)
+{
+    const std::uint8_t head = reader.u8();
+    switch (head >> 6) {
+    case 1: gradient.spread = Gradient::Spread::Reflect; break;
+    case 2: gradient.spread = Gradient::Spread::Repeat; break;
+    default: gradient.spread = Gradient::Spread::Pad; break;
+    }
+    gradient.linearRgb = ((head >> 4) & 3) == 1;
+    return head & 0x0F;
+}
+
+void readLineStyle2Head(ByteReader& reader, LineStyle& style)
+{
+    static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
+    static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
+    const std::uint8_t first = reader.u8();
+    reader.u8();
+    style.fixedWidth = (first & 0x06) == 0x06;
+    style.cap = caps[first >> 6];
+    const int join = (first >> 4) & 3;
+    style.join = joins[join];
+    style.hasFill = (first & 0x08) != 0;
+    if (join == 2)
+        style.miterLimit = reader.fixed8();
+}
+
+std::optional<FillStyle::Kind> fillKind(std::uint8_t type)
+{
+    switch (type) {
+    case 0x00: return FillStyle::Kind::Solid;
+    case 0x10: return FillStyle::Kind::Linear;
+    case 0x12: return FillStyle::Kind::Radial;
+    case 0x13: return FillStyle::Kind::Focal;
+    case 0x40:
+    case 0x41:
+    case 0x42:
+    case 0x43: return FillStyle::Kind::Bitmap;
+    default: return std::nullopt;
+    }
+}
+
+FillStyle readFillStyle(ByteReader& reader, int version)
+{
+    FillStyle style;
+    const std::uint8_t type = reader.u8();
+    const auto kind = fillKind(type);
+    if (!kind) {
+        reader.fail();
+        return style;
+    }
+    style.kind = *kind;
+    switch (style.kind) {
+    case FillStyle::Kind::Solid:
+        style.colour = readColour(reader, version);
+        break;
+    case FillStyle::Kind::Linear:
+    case FillStyle::Kind::Radial:
+    case FillStyle::Kind::Focal:
+        style.matrix = reader.matrix();
+        style.gradient = readGradient(reader, version, style.kind == FillStyle::Kind::Focal);
+        break;
+    case FillStyle::Kind::Bitmap:
+        style.bitmapId = reader.u16();
+        style.matrix = reader.matrix();
+        style.repeat = (type & 1) == 0;
+        style.smooth = (type & 2) == 0;
+        break;
+    }
+    return style;
+}
+
+std::vector<FillStyle> readFillStyles(ByteReader& reader, int version)
+{
+    int count = reader.u8();
+    if (count == 0xFF && version >= 2)
+        count = reader.u16();
+    std::vector<FillStyle> styles;
+    for (int i = 0; i < count && reader.ok(); ++i)
+        styles.push_back(readFillStyle(reader, version));
+    return styles;
+}
+
+std::vector<LineStyle> readLineStyles(ByteReader& reader, int version)
+{
+    int count = reader.u8();
+    if (count == 0xFF)
+        count = reader.u16();
+    std::vector<LineStyle> styles;
+    for (int i = 0; i < count && reader.ok(); ++i) {
+        LineStyle style;
+        style.width = reader.u16();
+        if (version < 4) {
+            style.fill.colour = readColour(reader, version);
+            styles.push_back(style);
+            continue;
+        }
+        readLineStyle2Head(reader, style);
+        if (style.hasFill)
+            style.fill = readFillStyle(reader, version);
+        else
+            style.fill.colour = reader.rgba();
+        styles.push_back(style);
+    }
+    return styles;
+}
+
+bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
+                      std::vector<ShapeRecord>& records, std::vector<StyleTable>& tables)
+{
+    std::uint8_t bitsByte = reader.u8();
+    int fillBits = bitsByte >> 4;
+    int lineBits = bitsByte & 0x0F;
+    BitReader bits(reader);
+    QPointF pen;
+    while (reader.ok()) {
+        if (records.size() >= context.maxRecords)
+            return false;
+        ShapeRecord record;
+        if (!bits.flag()) {
+            const std::uint32_t flags = bits.ubits(5);
+            if (flags == 0)
+                return reader.ok();
+            record.type = ShapeRecord::Type::Style;
+            record.newStyles = (flags & 0x10) != 0;
+            record.setsLine = (flags & 0x08) != 0;
+            record.setsFill1 = (flags & 0x04) != 0;
+            record.setsFill0 = (flags & 0x02) != 0;
+            record.moves = (flags & 0x01) != 0;
+            if (record.moves) {
+                const int n = static_cast<int>(bits.ubits(5));
+                const int x = bits.sbits(n);
+                const int y = bits.sbits(n);
+                pen = QPointF(x, y);
+            }
+            record.anchor = pen;
+            if (record.setsFill0)
+                record.fill0 = static_cast<int>(bits.ubits(fillBits));
+            if (record.setsFill1)
+                record.fill1 = static_cast<int>(bits.ubits(fillBits));
+            if (record.setsLine)
+                record.line = static_cast<int>(bits.ubits(lineBits));
+            if (record.newStyles) {
+                bits.align();
+                StyleTable table;
+                table.fills = readFillStyles(reader, context.version);
+                table.lines = readLineStyles(reader, context.version);
+                record.styleTable = static_cast<int>(tables.size());
+                tables.push_back(std::move(table));
+                bitsByte = reader.u8();
+                fillBits = bitsByte >> 4;
+                lineBits = bitsByte & 0x0F;
+            }
+        } else if (bits.flag()) {
+            const int n = static_cast<int>(bits.ubits(4)) + 2;
+            int dx = 0;
+            int dy = 0;
+            if (bits.flag()) {
+                dx = bits.sbits(n);
+                dy = bits.sbits(n);
+            } else if (bits.flag()) {
+                dy = bits.sbits(n);
+            } else {
+                dx = bits.sbits(n);
+            }
+            record.type = ShapeRecord::Type::Straight;
+            pen += QPointF(dx, dy);
+            record.anchor = pen;
+        } else {
+            const int n = static_cast<int>(bits.ubits(4)) + 2;
+            const int cx = bits.sbits(n);
+            const int cy = bits.sbits(n);
+            const int ax = bits.sbits(n);
+            const int ay = bits.sbits(n);
+            record.type = ShapeRecord::Type::Curve;
+            record.control = pen + QPointF(cx, cy);
+            pen = record.control + QPointF(ax, ay);
+            record.anchor = pen;
+        }
+        if (reader.ok())
+            records.push_back(record);
+    }
+    return false;
+}
+
+} // namespace swf

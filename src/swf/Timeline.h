@@ -1,0 +1,96 @@
+#pragma once
+// The running state of a timeline: its display list and frame counter. Sprites placed on it
+// get their own player, so every nested sprite keeps its own frame counter.
+
+#include "swf/Movie.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace swf {
+
+class TimelinePlayer;
+
+// Counts the display objects alive in one playing movie, sprites' lists included.
+class ObjectBudget {
+public:
+    explicit ObjectBudget(std::size_t limit) : limit_(limit) {}
+    bool exhausted() const { return live_ >= limit_; }
+
+    // Held by each object while it lives.
+    class Share {
+    public:
+        Share() = default;
+        explicit Share(std::shared_ptr<ObjectBudget> budget) : budget_(std::move(budget)) { ++budget_->live_; }
+        Share(Share&& other) noexcept = default;
+        Share& operator=(Share&& other) noexcept
+        {
+            release();
+            budget_ = std::move(other.budget_);
+            return *this;
+        }
+        ~Share() { release(); }
+
+    private:
+        void release()
+        {
+            if (budget_)
+                --budget_->live_;
+            budget_.reset();
+        }
+        std::shared_ptr<ObjectBudget> budget_;
+    };
+
+private:
+    std::size_t limit_;
+    std::size_t live_ = 0;
+};
+
+struct DisplayObject {
+    std::uint16_t characterId = 0;
+    QTransform matrix;
+    ColorTransform colour;
+    std::uint16_t ratio = 0;
+    std::uint16_t clipDepth = 0;
+    bool visible = true;
+    std::unique_ptr<TimelinePlayer> sprite;
+    // A morph shape's outline at the ratio it was last drawn with.
+    mutable std::optional<std::pair<std::uint16_t, ShapeGeometry>> morphCache;
+    ObjectBudget::Share share;
+};
+
+class TimelinePlayer {
+public:
+    // Shows the first frame at once. A sprite nested in itself, nesting past the movie's limit
+    // or objects past its budget are not instantiated.
+    TimelinePlayer(const Movie& movie, const Timeline& timeline);
+    ~TimelinePlayer();
+
+    // Runs one frame: nested sprites step first, then this timeline's next frame; after the
+    // last frame the timeline starts again.
+    void advance();
+
+    // 1-based number of the frame shown.
+    int currentFrame() const { return frame_ + 1; }
+    int frameCount() const { return static_cast<int>(timeline_.frames.size()); }
+    const std::map<std::uint16_t, DisplayObject>& displayList() const { return list_; }
+
+private:
+    TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors,
+                   std::shared_ptr<ObjectBudget> budget);
+    void runFrame(int index, bool rewinding);
+    void apply(const PlaceCommand& command, std::map<std::uint16_t, DisplayObject>& previous);
+    void attachSprite(DisplayObject& object);
+
+    const Movie& movie_;
+    const Timeline& timeline_;
+    std::vector<std::uint16_t> ancestors_;
+    std::shared_ptr<ObjectBudget> budget_;
+    int frame_ = 0;
+    std::map<std::uint16_t, DisplayObject> list_;
+};
+
+} // namespace swf

@@ -1,0 +1,137 @@
+// The player widget as the movie window uses it, and the frame clock that keeps its pace.
+
+#include "SwfBytes.h"
+
+#include "swf/FrameClock.h"
+#include "swf/PlayerWidget.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+
+void waitMs(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+bool onlyColour(const QImage& image, const QColor& colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != colour)
+                return false;
+    return true;
+}
+
+// A movie of `frames` frames at `rate` with a red square covering the stage.
+QByteArray redMovie(int frames, double rate)
+{
+    swftest::ShapeRecords square;
+    square.moveStyles(0, 0, 0, 1, 0).lineBy(2000, 0).lineBy(0, 2000).lineBy(-2000, 0).lineBy(0, -2000);
+    swftest::Movie movie;
+    movie.background(Qt::green).tag(2, swftest::defineShape(1, 1, {kRed}, {}, square)).place(1, 1).showFrame();
+    for (int i = 1; i < frames; ++i)
+        movie.showFrame();
+    return movie.fws(2000, 2000, rate);
+}
+
+class SwfPlayerWidget : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+        return path;
+    }
+
+    QTemporaryDir dir;
+    swf::PlayerWidget widget;
+};
+
+TEST_F(SwfPlayerWidget, AMissingOrDamagedFileShowsOnlyTheBackground)
+{
+    widget.resize(120, 80);
+    widget.setBackgroundColor(Qt::black);
+    const QString damaged = write("damaged.swf", QByteArray("CWS\x0a\x10\x00\x00\x00garbage", 15));
+    for (const QString& path : {dir.filePath("missing.swf"), damaged, dir.path()}) {
+        widget.setMovie(path);
+        EXPECT_EQ(widget.movie(), path);
+        EXPECT_EQ(widget.currentFrame(), 0);
+        EXPECT_TRUE(onlyColour(widget.grab().toImage(), Qt::black)) << path.toStdString();
+    }
+}
+
+TEST_F(SwfPlayerWidget, TheBackgroundOverridesTheMovieOwn)
+{
+    widget.resize(200, 100);
+    widget.setMovie(write("red.swf", redMovie(1, 12)));
+    EXPECT_EQ(widget.backgroundColor(), QColor(Qt::green)) << "the movie's own colour until one is set";
+    widget.setBackgroundColor(Qt::black);
+    EXPECT_EQ(widget.backgroundColor(), QColor(Qt::black));
+    const QImage image = widget.grab().toImage();
+    EXPECT_EQ(image.pixelColor(10, 50), QColor(Qt::black)) << "border";
+    EXPECT_EQ(image.pixelColor(100, 50), kRed) << "stage centred";
+}
+
+TEST_F(SwfPlayerWidget, PlaysWhileShownLoopsAndRestsWhileHidden)
+{
+    widget.resize(50, 50);
+    widget.setMovie(write("fast.swf", redMovie(3, 50)));
+    EXPECT_EQ(widget.currentFrame(), 1) << "starts at once";
+    widget.show();
+    waitMs(400);
+    const qint64 run = widget.framesAdvanced();
+    // 50 frames a second for 0.4 s is 20 frames; a loaded machine runs fewer, never more.
+    EXPECT_GE(run, 3) << "loops past the last of three frames";
+    EXPECT_LE(run, 21);
+    widget.hide();
+    const qint64 atHide = widget.framesAdvanced();
+    waitMs(200);
+    EXPECT_EQ(widget.framesAdvanced(), atHide);
+    widget.show();
+    waitMs(200);
+    EXPECT_GT(widget.framesAdvanced(), atHide);
+    EXPECT_LE(widget.framesAdvanced(), atHide + 11) << "time spent hidden is not caught up";
+
+    widget.setMovie(write("other.swf", redMovie(2, 50)));
+    EXPECT_EQ(widget.currentFrame(), 1) << "a new movie starts from its first frame";
+    EXPECT_EQ(widget.framesAdvanced(), 0);
+}
+
+TEST(SwfFrameClock, FramesFallDueFromTheStartWithoutDrift)
+{
+    swf::FrameClock clock;
+    clock.restart(12.0, 0, 1000);
+    EXPECT_EQ(clock.dueFrame(1000), 0);
+    EXPECT_EQ(clock.dueFrame(1083), 0);
+    EXPECT_EQ(clock.dueFrame(1084), 1);
+    EXPECT_EQ(clock.msUntil(1, 1000), 84);
+    // However late each tick comes, frame n stays due at n / 12 s after the start.
+    qint64 now = 1000;
+    for (int n = 1; n <= 120; ++n) {
+        now = 1000 + (n * 1000 + 11) / 12 + 7;
+        EXPECT_EQ(clock.dueFrame(now), n);
+    }
+    EXPECT_EQ(clock.msUntil(121, now), 1000 + (121 * 1000 + 11) / 12 - now);
+    EXPECT_EQ(clock.msUntil(5, now), 0) << "a frame already due waits no more";
+    // A busy machine finds several frames due at once: they are dropped, not delayed.
+    EXPECT_EQ(clock.dueFrame(1000 + 5000), 60);
+    // A nonsensical rate falls back to a usable one.
+    clock.restart(0.0, 0, 0);
+    EXPECT_GT(clock.rate(), 0.0);
+}
+
+} // namespace

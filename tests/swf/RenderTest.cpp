@@ -1,0 +1,177 @@
+// Rendering as a viewer sees it: "show all" placement, colour transforms, clipping layers
+// and the background.
+
+#include "SwfBytes.h"
+
+#include "swf/Movie.h"
+#include "swf/Renderer.h"
+#include "swf/Timeline.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using swftest::Bytes;
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+swftest::Bytes rectShape(int id, QColor colour, int x, int y, int w, int h)
+{
+    swftest::ShapeRecords records;
+    records.moveStyles(x, y, 0, 1, 0).lineBy(w, 0).lineBy(0, h).lineBy(-w, 0).lineBy(0, -h);
+    return swftest::defineShape(3, id, {colour}, {}, records);
+}
+
+QImage render(const QByteArray& file, const QSize& size, int advances = 0)
+{
+    const auto movie = swf::Movie::load(file);
+    if (!movie)
+        return {};
+    swf::TimelinePlayer player(*movie, movie->timeline);
+    for (int i = 0; i < advances; ++i)
+        player.advance();
+    return swf::renderFrame(*movie, player, size, movie->background.value_or(Qt::white))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(SwfShowAll, TheStageFitsCentredWithItsProportionsKept)
+{
+    const QRect stage(0, 0, 2000, 1000); // 100 x 50 pixels
+    struct Case {
+        const char* why;
+        QSizeF target;
+        QRectF area;
+    };
+    const Case cases[] = {
+        {"wider target: bars left and right", {400, 100}, {100, 0, 200, 100}},
+        {"taller target: bars above and below", {100, 400}, {0, 175, 100, 50}},
+        {"same proportions: fills it", {300, 150}, {0, 0, 300, 150}},
+        {"smaller than the stage: scales down", {50, 50}, {0, 12.5, 50, 25}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(swf::stageArea(stage, c.target), c.area) << c.why;
+        const QTransform toPixels = swf::showAll(stage, c.target);
+        EXPECT_EQ(toPixels.mapRect(QRectF(stage)), c.area) << c.why;
+    }
+    // A stage whose origin is not at zero still lands on the area.
+    EXPECT_EQ(swf::showAll(QRect(-200, -100, 2000, 1000), {100, 50}).map(QPointF(-200, -100)), QPointF(0, 0));
+    // A degenerate stage or target never divides by zero.
+    EXPECT_TRUE(swf::stageArea(QRect(), {100, 100}).isValid());
+    EXPECT_FALSE(swf::stageArea(stage, {0, 0}).isValid());
+}
+
+TEST(SwfRender, BordersTakeTheBackgroundAndTheStageIsScaled)
+{
+    swftest::Movie movie;
+    // A red square over the left half of a 100 x 50 pixel stage on green.
+    movie.background(Qt::green).tag(32, rectShape(1, kRed, 0, 0, 1000, 1000)).place(1, 1).showFrame();
+    const QImage image = render(movie.fws(2000, 1000), QSize(400, 100));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::green)) << "left border";
+    EXPECT_EQ(image.pixelColor(350, 50), QColor(Qt::green)) << "right border";
+    EXPECT_EQ(image.pixelColor(150, 50), kRed) << "stage scaled by 2, square covers 100..200";
+    EXPECT_EQ(image.pixelColor(250, 50), QColor(Qt::green));
+}
+
+TEST(SwfRender, ColourTransformsMultiplyAndAddWithAlpha)
+{
+    swftest::Movie movie;
+    movie.background(Qt::white).tag(32, rectShape(1, kBlue, 0, 0, 2000, 2000));
+    // PlaceObject2 with a colour transform: multiply R, G, B by 1 and alpha by 0.5, add 255 red.
+    Bytes place;
+    place.u8(0x0E).u16(1).u16(1).matrix(0, 0);
+    place.bits(1, 1).bits(1, 1).bits(10, 4);
+    place.sbits(256, 10).sbits(256, 10).sbits(256, 10).sbits(128, 10);
+    place.sbits(255, 10).sbits(0, 10).sbits(0, 10).sbits(0, 10).align();
+    movie.tag(26, place).showFrame();
+    const QImage image = render(movie.fws(), QSize(100, 100));
+    ASSERT_FALSE(image.isNull());
+    const QColor seen = image.pixelColor(50, 50);
+    // Magenta at half alpha over white.
+    EXPECT_NEAR(seen.red(), 255, 2);
+    EXPECT_NEAR(seen.green(), 127, 2);
+    EXPECT_NEAR(seen.blue(), 255, 2);
+}
+
+TEST(SwfRender, AClippingLayerShowsWhatIsAboveItOnlyWhereItCovers)
+{
+    swftest::Movie movie;
+    movie.background(Qt::white)
+        .tag(32, rectShape(1, kBlue, 0, 0, 1000, 2000))
+        .tag(32, rectShape(2, kRed, 0, 0, 2000, 2000))
+        .tag(32, rectShape(3, Qt::black, 0, 1500, 2000, 500));
+    // The mask (left half) clips depths 2..3; the black bar at depth 4 lies outside its reach.
+    movie.tag(26, Bytes().u8(0x42).u16(1).u16(1).u16(3));
+    movie.place(2, 2).place(4, 3).showFrame();
+    const QImage image = render(movie.fws(), QSize(100, 100));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelColor(25, 25), kRed) << "inside the mask";
+    EXPECT_EQ(image.pixelColor(75, 25), QColor(Qt::white)) << "outside the mask, and the mask itself is not drawn";
+    EXPECT_EQ(image.pixelColor(75, 90), QColor(Qt::black)) << "above the clip depth: not clipped";
+}
+
+TEST(SwfRender, DeeplyNestedClippingLayersStillDrawWhatTheyCover)
+{
+    swftest::Movie movie;
+    movie.background(Qt::white).tag(32, rectShape(1, kBlue, 0, 0, 2000, 2000)).tag(32, rectShape(2, kRed, 500, 500, 1000, 1000));
+    // Forty stage-sized masks, each clipping everything above it.
+    for (int depth = 1; depth <= 40; ++depth)
+        movie.tag(26, Bytes().u8(0x42).u16(depth).u16(1).u16(100));
+    movie.place(50, 2).showFrame();
+    const QImage image = render(movie.fws(), QSize(100, 100));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelColor(50, 50), kRed);
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "masks themselves are not drawn";
+}
+
+TEST(SwfRender, MorphShapesFollowTheRatio)
+{
+    // A square of 1000 twips at ratio 0 that grows to 2000 twips at ratio 65535.
+    Bytes morph;
+    morph.u16(1).rect(0, 1000, 0, 1000).rect(0, 2000, 0, 2000);
+    Bytes styles;
+    styles.u8(1).u8(0).rgba(kRed).rgba(kBlue).u8(0);
+    swftest::ShapeRecords start;
+    start.moveStyles(0, 0, 0, 1, 0).lineBy(1000, 0).lineBy(0, 1000).lineBy(-1000, 0).lineBy(0, -1000);
+    swftest::ShapeRecords end;
+    end.moveTo(0, 0).lineBy(2000, 0).lineBy(0, 2000).lineBy(-2000, 0).lineBy(0, -2000);
+    const Bytes startBytes = start.finish();
+    morph.u32(static_cast<std::uint32_t>(styles.size() + startBytes.size())).append(styles).append(startBytes).append(end.finish());
+
+    const auto placeAt = [](int ratio) { return Bytes().u8(0x16).u16(1).u16(1).matrix(0, 0).u16(ratio); };
+    swftest::Movie movie;
+    movie.background(Qt::white).tag(46, morph).tag(26, placeAt(0)).showFrame();
+    movie.tag(28, Bytes().u16(1)).tag(26, placeAt(65535)).showFrame();
+    const QImage first = render(movie.fws(), QSize(100, 100), 0);
+    const QImage last = render(movie.fws(), QSize(100, 100), 1);
+    EXPECT_EQ(first.pixelColor(25, 25), kRed);
+    EXPECT_EQ(first.pixelColor(75, 75), QColor(Qt::white));
+    EXPECT_EQ(last.pixelColor(75, 75), kBlue);
+}
+
+TEST(SwfRender, StrokesScaleWithTheObjectUnlessMarkedNotTo)
+{
+    // DefineShape4 with one line style 2: 20 twips wide, flags as given, black; a horizontal
+    // line at y = 100 twips, placed at ten times its size.
+    const auto lineShape = [](int flags) {
+        Bytes body;
+        body.u16(1).rect(0, 200, 0, 200).rect(0, 200, 0, 200).u8(0);
+        body.u8(0).u8(1).u16(20).u8(flags).u8(0).rgba(Qt::black);
+        swftest::ShapeRecords records;
+        records.moveStyles(0, 100, 0, 0, 1).lineBy(200, 0);
+        return body.append(records.finish());
+    };
+    const auto lineImage = [&](int flags) {
+        swftest::Movie movie;
+        movie.background(Qt::white).tag(83, lineShape(flags));
+        movie.tag(26, Bytes().u8(0x06).u16(1).u16(1).scaleMatrix(10, 10, 0, 0)).showFrame();
+        return render(movie.fws(), QSize(100, 100));
+    };
+    // The line's centre is at 1000 twips, 50 px; 3 px off the centre lies inside a 10 px stroke.
+    EXPECT_EQ(lineImage(0x00).pixelColor(50, 53), QColor(Qt::black)) << "scaled: 10 px wide";
+    EXPECT_EQ(lineImage(0x06).pixelColor(50, 53), QColor(Qt::white)) << "not scaled: 1 px wide";
+    EXPECT_NE(lineImage(0x06).pixelColor(50, 50), QColor(Qt::white)) << "but drawn";
+}
+
+} // namespace
