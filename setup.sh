@@ -5,14 +5,15 @@
 #   ./setup.sh run               build and start Somnara
 #   ./setup.sh test              build and run every test
 #   ./setup.sh test --sanitize   the same, built with AddressSanitizer and UBSan
+#   ./setup.sh fuzz [SECONDS]    fuzz the movie reader (default 60 s) from the sample movies
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-}
 variant=${2:-}
 case "$mode" in
-  run|test) ;;
-  *) echo "usage: ./setup.sh run | test [--sanitize]" >&2; exit 2 ;;
+  run|test|fuzz) ;;
+  *) echo "usage: ./setup.sh run | test [--sanitize] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
@@ -22,8 +23,11 @@ run_packages=(qt6-qpa-plugins fonts-dejavu-core)
 test_packages=(xvfb xauth xdotool xclip x11-utils imagemagick python3 python3-pyatspi at-spi2-core
                dbus-x11 faketime desktop-file-utils appstream dpkg-dev file)
 
+fuzz_packages=(clang libclang-rt-14-dev)
+
 wanted=("${build_packages[@]}" "${run_packages[@]}")
 [ "$mode" = test ] && wanted+=("${test_packages[@]}")
+[ "$mode" = fuzz ] && wanted+=("${fuzz_packages[@]}")
 
 missing=()
 for pkg in "${wanted[@]}"; do
@@ -35,6 +39,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$mode" = fuzz ]; then
+  seconds=${variant:-60}
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSOMNARA_FUZZ=ON
+  cmake --build build-fuzz --parallel "$(nproc)"
+  corpus=build-fuzz/corpus
+  mkdir -p "$corpus"
+  # Findings (crash-*, timeout-*, oom-*) land in build-fuzz/ and fail the run.
+  exec build-fuzz/fuzz/swf_fuzzer -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=262144 -artifact_prefix=build-fuzz/ -print_final_stats=1 \
+    "$corpus" tests/data/swf-conformance
 fi
 
 build_dir=build
