@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -124,6 +126,22 @@ TEST_F(MovieWindow, ColorBoxAlwaysStartsUpwardAndPendulumLeavesTheFlagAlone)
     EXPECT_EQ(program->BoxDirectionUp, VbTrue);
     EXPECT_FALSE(window().cmdChangeDirection->isHidden());
     EXPECT_TRUE(window().mnuChangeDirection->isVisible());
+}
+
+TEST_F(MovieWindow, TheChosenMoviePlaysAndTheDirectionChangeRestartsIt)
+{
+    fake.files.folder = QStringLiteral(SOMNARA_MOVIE_DIR);
+    proceed(ColorBox);
+    ASSERT_TRUE(window().SWF->isVisible());
+    QTest::qWait(500);
+    // 30 frames a second: about fifteen in half a second, however busy the machine.
+    EXPECT_GE(window().SWF->framesAdvanced(), 5);
+    EXPECT_GT(window().SWF->currentFrame(), 1);
+
+    window().cmdChangeDirection->click();
+    EXPECT_LT(window().SWF->framesAdvanced(), 3);
+    QTest::qWait(300);
+    EXPECT_GE(window().SWF->framesAdvanced(), 3);
 }
 
 TEST_F(MovieWindow, BackUnloadsWindowAndFrameStopsTheTimerAndShowsTheChooser)
