@@ -124,7 +124,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect)
 {
-    return platform::makeControl<QLineEdit>(parent, name, text, rect, design::WindowFont);
+    auto* box = platform::makeControl<QLineEdit>(parent, name, text, rect, design::WindowFont);
+    // A screen reader names a box by what it asks for, not by whatever it holds now.
+    box->setAccessibleName(text);
+    return box;
 }
 
 } // namespace
@@ -162,8 +165,6 @@ void frmNagScreen2::buildControls()
     lblGoToHome->setFont(design::LinkFont.toFont());
     platform::setForeground(*lblGoToHome, design::LinkText);
     lblGoToHome->resize(lblGoToHome->sizeHint());
-    // A label, not a stop in the window's tab order.
-    lblGoToHome->setFocusPolicy(Qt::NoFocus);
     connect(lblGoToHome, &platform::LinkLabel::clicked, this, &frmNagScreen2::lblGoToHome_Click);
 
     lblAdvertisement = makeLabel(Frame6, "lblAdvertisement", design::Advertisement, design::lblAdvertisement,
@@ -175,6 +176,7 @@ void frmNagScreen2::buildControls()
 
     txtMessage = new QPlainTextEdit(Frame2);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    txtMessage->setAccessibleName(placeholders::Message);
     platform::place(*txtMessage, design::txtMessage);
     txtMessage->setFont(design::WindowFont.toFont());
     txtMessage->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -216,9 +218,10 @@ void frmNagScreen2::buildControls()
     txtFriendEmail->installEventFilter(this);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &frmNagScreen2::focusMoved);
 
-    // The designed tab order; the friend's e-mail comes before the friend's name.
-    QWidget* const order[] = {cmdClose, Check1,         Picture1,      txtName,   cmdSubmit,
-                              txtEmail, txtFriendEmail, txtFriendName, txtMessage};
+    // The designed tab order; the friend's e-mail comes before the friend's name. The
+    // catalogue link comes last, so that keyboard users reach it too.
+    QWidget* const order[] = {cmdClose, Check1,         Picture1,      txtName,    cmdSubmit,
+                              txtEmail, txtFriendEmail, txtFriendName, txtMessage, lblGoToHome};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     cmdClose->setFocus();

@@ -1,3 +1,4 @@
+#include "platform/Accessibility.h"
 #include "platform/ProgramImages.h"
 #include "platform/QtServices.h"
 #include "shell/Program.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(platform::programWindowIcon());
     // Lets the desktop match the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(SOMNARA_APP_ID));
+    platform::installWindowAccessibility();
 
     platform::QtServices services;
     Program program(services.services());

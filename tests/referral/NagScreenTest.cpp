@@ -110,7 +110,7 @@ TEST_F(NagScreen, MessageBoxLiesBelowItsFrameYetIsInTheTabOrder)
         widget = widget->nextInFocusChain();
     } while (widget != form.cmdClose);
     EXPECT_EQ(order, (QStringList{"cmdClose", "Check1", "Picture1", "txtName", "cmdSubmit", "txtEmail",
-                                  "txtFriendEmail", "txtFriendName", "txtMessage"}));
+                                  "txtFriendEmail", "txtFriendName", "txtMessage", "lblGoToHome"}));
 }
 
 TEST(NagScreenLoad, SupportTextIsDrawnFromFourByQuarters)
