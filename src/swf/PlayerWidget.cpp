@@ -1,5 +1,6 @@
 #include "swf/PlayerWidget.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 namespace swf {
@@ -18,6 +19,7 @@ PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &PlayerWidget::tick);
+    setAccessibleName(QStringLiteral("Movie"));
     elapsed_.start();
 }
 
@@ -26,6 +28,8 @@ PlayerWidget::~PlayerWidget() = default;
 void PlayerWidget::setMovie(const QString& path)
 {
     movie_ = path;
+    // Assistive technology cannot see the pictures; it can at least say which movie plays.
+    setAccessibleDescription(QFileInfo(path).completeBaseName());
     player_.load(path);
     timer_.stop();
     if (isVisible())
