@@ -4,6 +4,7 @@
 
 #include "platform/FormRuntime.h"
 #include "platform/Services.h"
+#include "wheel/modHypno.h"
 
 #include <QString>
 
@@ -56,6 +57,8 @@ public:
 
     // True while the movie window plays the upward box animation.
     VbBool BoxDirectionUp = VbFalse;
+    // The colour-wheel renderer's record; it outlives the colour-wheel window.
+    modHypno::WheelState Wheel;
 
 private:
     platform::Services services_;
