@@ -124,6 +124,9 @@ QScrollBar* makeSlider(QWidget* parent, const design::Slider& slider)
     // A dragged thumb changes the value only when it is let go.
     bar->setTracking(false);
     bar->setFocusPolicy(Qt::StrongFocus);
+    // Qt's scroll bars invert their keys for the sake of wheel scrolling; a slider's
+    // Left arrow key must lower its value.
+    bar->setInvertedControls(false);
     return bar;
 }
 

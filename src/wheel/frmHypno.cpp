@@ -51,8 +51,10 @@ constexpr Channel Blue{1, 3, 252};
 
 // Ten thousand circles a second: a steady pace that does not strobe.
 constexpr PaceClock::duration CirclePeriod = 100us;
-// Further behind than this, the schedule starts afresh rather than racing to catch up.
-constexpr PaceClock::duration MaxLag = 5ms;
+// A few frames' worth of lag (the machine was busy elsewhere) is caught up unseen, as
+// the screen shows only whole frames; further behind than this, the schedule starts
+// afresh rather than racing through the backlog.
+constexpr PaceClock::duration MaxLag = 50ms;
 // The picture reaches the screen at least this often while drawing.
 constexpr PaceClock::duration LongestFrame = 20ms;
 
@@ -160,12 +162,15 @@ void frmHypno::Timer1_Timer()
     // in memory until the pass and this handler are done with it.
     platform::FormRuntime::KeepAlive keepAlive(runtime());
     if (wheel_.WheelDirection == 0) {
+        ++activity_.passes;
         modHypno::DrawOutwardPass(wheel_, *viewObject, yield_);
         if (!runtime().isLoaded(*this))
             return;
     }
-    if (wheel_.WheelDirection == 1)
+    if (wheel_.WheelDirection == 1) {
+        ++activity_.passes;
         modHypno::DrawInwardPass(wheel_, *viewObject, yield_);
+    }
     // The last circles of the last pass before a stop still reach the screen.
     if (!Timer1->isEnabled())
         update(picture_.takeChanged());
@@ -174,6 +179,7 @@ void frmHypno::Timer1_Timer()
 void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
 {
     picture_.Circle(x, y, radius, colour);
+    ++activity_.circles;
 }
 
 void frmHypno::Cls()
@@ -243,7 +249,7 @@ void frmHypno::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.drawImage(QPointF(area.topLeft()), image,
                       QRectF(QPointF(area.topLeft()) * dpr, QSizeF(area.size()) * dpr));
-    ++framesPresented_;
+    ++activity_.framesPresented;
 }
 
 void frmHypno::resizeEvent(QResizeEvent* event)

@@ -31,8 +31,13 @@ public:
 
     // What the passes call after each circle; the window's own pacing unless replaced.
     void replaceYield(modHypno::YieldHook hook);
-    // How often the picture has been brought to the screen.
-    long long framesPresented() const { return framesPresented_; }
+    // What the window has done since it loaded, for measuring its pace.
+    struct Activity {
+        long long circles = 0;
+        long long passes = 0;
+        long long framesPresented = 0;
+    };
+    const Activity& activity() const { return activity_; }
 
     // The drawing surface: the backing picture, brought to the screen by the yield
     // while a pass runs and at once when cleared.
@@ -70,5 +75,5 @@ private:
     CirclePacer pacer_;
     PresentGate presentGate_;
     modHypno::YieldHook yield_;
-    long long framesPresented_ = 0;
+    Activity activity_;
 };

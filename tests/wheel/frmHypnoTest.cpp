@@ -232,13 +232,15 @@ TEST(WheelPace, APassAtTheLoadTimeValuesTakesAtLeastTwoHundredCirclePeriods)
     WheelRun run;
     run.proceed(WheelRun::Yield::Windows);
     frmHypno& window = run.wheel();
-    const long long framesBefore = window.framesPresented();
+    const long long framesBefore = window.activity().framesPresented;
     QElapsedTimer clock;
     clock.start();
     window.Timer1->tick();
     // Never faster than 10,000 circles a second, however fast the machine.
     EXPECT_GE(clock.nsecsElapsed(), 200 * 100'000LL);
-    EXPECT_GT(window.framesPresented(), framesBefore);
+    EXPECT_GT(window.activity().framesPresented, framesBefore);
+    EXPECT_EQ(window.activity().circles, 200);
+    EXPECT_EQ(window.activity().passes, 1);
 }
 
 } // namespace
