@@ -185,7 +185,9 @@ void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
 void frmHypno::Cls()
 {
     picture_.Cls();
-    update(picture_.takeChanged());
+    // A running pass brings the cleared picture to the screen at its next present.
+    if (!Timer1->isRunningHandler())
+        update(picture_.takeChanged());
 }
 
 void frmHypno::mnuFileStartHypnodisc_Click()

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -219,12 +218,6 @@ TEST_F(Wheel, AResizeClearsThePictureAndRemeasuresTheCentre)
     // 601 pixels are 9015 twips, whose half rounds to the even 4508.
     EXPECT_EQ(state().CenterX, 4508);
     EXPECT_EQ(state().CenterY, 2258);
-}
-
-TEST_F(Wheel, TheLabelSitsOnTheWindowAsDesigned)
-{
-    EXPECT_EQ(wheel().lblHai->text(), "HYPNO DISC");
-    EXPECT_EQ(wheel().lblHai->geometry(), QRect(8, 120, 33, 25));
 }
 
 TEST(WheelPace, APassAtTheLoadTimeValuesTakesAtLeastTwoHundredCirclePeriods)
