@@ -42,21 +42,6 @@ TEST_F(Panel, ValueBoxesShowTheirCaptionsUntilTheFirstTickThenTheValues)
     EXPECT_EQ(frame().lblWidth->text(), "2");
 }
 
-TEST_F(Panel, SlidersKeepTheirDesignedRangesAndSteps)
-{
-    struct Row {
-        QScrollBar* bar;
-        int min, max, track;
-    };
-    for (const Row& row : {Row{frame().ScrollBarSize, 0, 2200, 10}, Row{frame().ScrollBarDensity, 0, 1000, 10},
-                           Row{frame().ScrollBarWidth, 1, 50, 1}, Row{frame().ScrollBarColorMultiplier, 1, 1000, 1}}) {
-        EXPECT_EQ(row.bar->minimum(), row.min) << row.bar->objectName().toStdString();
-        EXPECT_EQ(row.bar->maximum(), row.max) << row.bar->objectName().toStdString();
-        EXPECT_EQ(row.bar->pageStep(), row.track) << row.bar->objectName().toStdString();
-        EXPECT_EQ(row.bar->singleStep(), 1);
-    }
-}
-
 TEST(GeneralNumber, ShortestFormWithSevenDigitsInTheUsersLocale)
 {
     struct Row {

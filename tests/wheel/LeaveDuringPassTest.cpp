@@ -5,7 +5,7 @@
 
 #include "WheelRun.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -68,6 +68,25 @@ TEST(LeavingDuringAPass, ClosingTheFrameShowsTheChooserAndDrawsNothingMore)
     EXPECT_EQ(circles.size(), 7u);
     EXPECT_TRUE(run.program.form<frmMain>().isVisible());
     EXPECT_EQ(run.program.loaded<mdifrm>(), nullptr);
+}
+
+TEST(LeavingDuringAPass, GoingBackAndForthLeavesNoWidgetsBehind)
+{
+    WheelRun run;
+    const auto showAndLeave = [&] {
+        run.proceed();
+        run.tick([&](int circle) {
+            if (circle == 5)
+                run.frame().cmdBack->click();
+        });
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    showAndLeave();
+    const qsizetype widgets = QApplication::allWidgets().size();
+    for (int i = 0; i < 20; ++i)
+        showAndLeave();
+    EXPECT_EQ(QApplication::allWidgets().size(), widgets);
+    EXPECT_EQ(run.program.forms().pendingDestruction(), 0u);
 }
 
 } // namespace

@@ -24,13 +24,6 @@ protected:
 
 TEST_F(Wheel, LoadGivesTheRendererItsParametersAndMovesTheSliders)
 {
-    EXPECT_EQ(state().MaxRadius, 1000);
-    EXPECT_FLOAT_EQ(state().RadiusStep, 5.0f);
-    EXPECT_EQ(state().ColorSteps, 1);
-    EXPECT_EQ(state().LineWidth, 2);
-    EXPECT_EQ(state().WheelDirection, 0);
-    EXPECT_EQ(state().Green.MaxLevel, 254);
-    EXPECT_EQ(state().Blue.MinLevel, 3);
     EXPECT_EQ(frame().ScrollBarSize->value(), 1000);
     EXPECT_EQ(frame().ScrollBarDensity->value(), 500);
     EXPECT_EQ(frame().ScrollBarWidth->value(), 2);

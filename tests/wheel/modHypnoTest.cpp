@@ -33,11 +33,6 @@ protected:
     void outward(const std::function<void(int)>& during = {}) { run(modHypno::DrawOutwardPass, during); }
     void inward(const std::function<void(int)>& during = {}) { run(modHypno::DrawInwardPass, during); }
 
-    std::vector<DrawnCircle> drawnSince(std::size_t first) const
-    {
-        return {surface.circles.begin() + static_cast<std::ptrdiff_t>(first), surface.circles.end()};
-    }
-
     WheelState state = loadTimeState();
     RecordingSurface surface{11910.0f, 5400.0f};
 
@@ -155,17 +150,6 @@ TEST_F(Passes, AHundredColourStepsPerCircleKeepRedStillWhileGreenAndBlueMove)
     EXPECT_EQ(reds.size(), 1u);
     EXPECT_GT(greens.size(), 10u);
     EXPECT_GT(blues.size(), 10u);
-}
-
-TEST_F(Passes, ColourStepsBelowOneDrawEveryCircleInTheSameColour)
-{
-    outward();
-    state.ColorSteps = 0;
-    const std::size_t first = surface.circles.size();
-    outward();
-    // The state a completed first pass leaves: one step after the restart.
-    for (const DrawnCircle& c : drawnSince(first))
-        EXPECT_EQ(c.colour, (Rgb{5, 2, 3}));
 }
 
 TEST_F(Passes, TinyAndCoarseDiscsDrawOneCircle)
