@@ -69,6 +69,19 @@ void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
     const double inner = std::max(0.0, r - halfPen);
     const QRgb rgb = qRgb(colour.red, colour.green, colour.blue);
 
+    // One detach check per circle rather than one per row.
+    uchar* const bits = image_.bits();
+    const qsizetype bytesPerLine = image_.bytesPerLine();
+    const int width = image_.width();
+    const auto fillSpan = [&](int row, int first, int last) {
+        first = std::max(first, 0);
+        last = std::min(last, width - 1);
+        if (first > last)
+            return;
+        auto* line = reinterpret_cast<QRgb*>(bits + row * bytesPerLine);
+        std::fill(line + first, line + last + 1, rgb);
+    };
+
     const int top = std::max(0, static_cast<int>(std::floor(cy - outer)));
     const int bottom = std::min(image_.height() - 1, static_cast<int>(std::ceil(cy + outer)));
     for (int row = top; row <= bottom; ++row) {
@@ -79,28 +92,18 @@ void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
         const int left = static_cast<int>(std::ceil(cx - xo - 0.5));
         const int right = static_cast<int>(std::floor(cx + xo - 0.5));
         if (std::abs(dy) >= inner) {
-            fillSpan(row, left, right, rgb);
+            fillSpan(row, left, right);
             continue;
         }
         const double xi = std::sqrt(inner * inner - dy * dy);
-        fillSpan(row, left, static_cast<int>(std::floor(cx - xi - 0.5)), rgb);
-        fillSpan(row, static_cast<int>(std::ceil(cx + xi - 0.5)), right, rgb);
+        fillSpan(row, left, static_cast<int>(std::floor(cx - xi - 0.5)));
+        fillSpan(row, static_cast<int>(std::ceil(cx + xi - 0.5)), right);
     }
 
     const QRectF bounds(cx - outer, cy - outer, 2 * outer, 2 * outer);
     const QRect logicalBounds =
         QRectF(bounds.topLeft() / dpr, bounds.size() / dpr).toAlignedRect().adjusted(-1, -1, 1, 1);
     changed_ |= logicalBounds & QRect(QPoint(0, 0), logical_);
-}
-
-void WheelPicture::fillSpan(int row, int first, int last, QRgb colour)
-{
-    first = std::max(first, 0);
-    last = std::min(last, image_.width() - 1);
-    if (first > last)
-        return;
-    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(row));
-    std::fill(line + first, line + last + 1, colour);
 }
 
 QRect WheelPicture::takeChanged()

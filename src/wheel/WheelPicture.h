@@ -32,8 +32,6 @@ public:
     QRect takeChanged();
 
 private:
-    void fillSpan(int row, int first, int last, QRgb colour);
-
     QSize logical_;
     QImage image_;
     int drawWidth_ = 1;
