@@ -1,11 +1,15 @@
 #include "frame/mdifrm.h"
 
+#include "frame/DisplayButton.h"
+#include "frame/GeneralNumber.h"
 #include "frame/MdiChildForm.h"
 #include "links/modHelp.h"
+#include "platform/FormTimer.h"
 #include "platform/LinkLabel.h"
 #include "platform/Twips.h"
 #include "shell/Program.h"
 #include "shell/frmMain.h"
+#include "wheel/frmHypno.h"
 
 #include <QAction>
 #include <QFrame>
@@ -14,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 using platform::FontSpec;
@@ -25,7 +30,6 @@ namespace design {
 constexpr int ClientWidth = 11880;
 constexpr int ClientHeight = 8220;
 const QColor Sky(98, 209, 247);
-const QColor ButtonFace(192, 192, 192);
 
 // The strips, top to bottom, with their heights in twips.
 constexpr int Picture4Height = 480;
@@ -40,12 +44,101 @@ const QString Label61Caption = QStringLiteral(
     "Join the most popular online Velmor discussion board: answers, articles and friendly people for "
     "everything Velmor. Click here and visit us today!");
 
+// The colour-wheel settings panel, Picture1; positions inside the panel.
+const QColor PanelCaptionText(255, 0, 255);
+constexpr FontSpec PanelCaptionFont{"Verdana", 9.75, platform::Bold | platform::Underline};
+const QColor SliderCaptionText(0, 0, 255);
+constexpr FontSpec SliderCaptionFont{"Verdana", 8.25, platform::Underline};
+const QColor ValueText(128, 0, 0);
+const QColor HintText(192, 0, 0);
+constexpr FontSpec HintFont{"Verdana", 9, platform::Bold};
+
+struct Caption {
+    const char* name;
+    TwipsRect rect; // zero size: as large as the text
+    const char* text;
+};
+constexpr Caption PanelCaption{"lblSettingsCaption", {4800, 0, 2535, 255}, "Color Wheel Settings"};
+constexpr Caption SliderCaptions[] = {
+    {"lblSizeCaption", {240, 390, 0, 0}, "Size"},
+    {"lblWidthCaption", {6000, 390, 0, 0}, "Width"},
+    {"lblDensityCaption", {120, 675, 0, 0}, "Density"},
+    {"lblColorMultiplierCaption", {5640, 675, 0, 0}, "Color Multiplier"},
+};
+constexpr Caption Hint{"lblHint", {2040, 1080, 7800, 480},
+                       "Look at the center of the Color Wheel with concentration to achive good results"};
+
+struct Slider {
+    const char* name;
+    TwipsRect rect;
+    int min;
+    int max;
+    int value;
+    // The step of a click in the track; the arrows step by 1.
+    int trackStep;
+};
+constexpr Slider ScrollBarSize{"ScrollBarSize", {840, 360, 2535, 250}, 0, 2200, 100, 10};
+constexpr Slider ScrollBarWidth{"ScrollBarWidth", {7080, 360, 2535, 250}, 1, 50, 1, 1};
+constexpr Slider ScrollBarDensity{"ScrollBarDensity", {840, 645, 2535, 250}, 0, 1000, 800, 10};
+constexpr Slider ScrollBarColorMultiplier{"ScrollBarColorMultiplier", {7080, 645, 2535, 250}, 1, 1000, 1, 1};
+
+constexpr Caption lblSize{"lblSize", {3720, 360, 1095, 255}, "Size"};
+constexpr Caption lblWidth{"lblWidth", {9720, 360, 855, 255}, "Width"};
+constexpr Caption lblDensity{"lblDensity", {3720, 645, 1095, 255}, "Density"};
+
 constexpr TwipsRect cmdBack{10680, 360, 1100, 255};
+constexpr TwipsRect cmdChangeDirection{9720, 640, 2055, 315};
+const QString cmdChangeDirectionCaption = QStringLiteral("Change Direction");
+
+constexpr int ValueBoxInterval = 100;
 
 // The label grows to the right from its left edge as its text grows.
 constexpr TwipsRect lblDisplay{5565, 120, ClientWidth - 5565, 255};
 constexpr FontSpec lblDisplayFont{"Verdana", 9, platform::Bold};
 } // namespace design
+
+QLabel* makeCaption(QWidget* parent, const design::Caption& caption, const FontSpec& font, const QColor& colour)
+{
+    auto* label = new QLabel(QString::fromLatin1(caption.text), parent);
+    label->setObjectName(QString::fromLatin1(caption.name));
+    label->setFont(font.toFont());
+    platform::setForeground(*label, colour);
+    if (caption.rect.width > 0) {
+        platform::place(*label, caption.rect);
+    } else {
+        label->adjustSize();
+        label->move(caption.rect.toPixels().topLeft());
+    }
+    return label;
+}
+
+QScrollBar* makeSlider(QWidget* parent, const design::Slider& slider)
+{
+    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+    bar->setObjectName(QString::fromLatin1(slider.name));
+    platform::place(*bar, slider.rect);
+    bar->setRange(slider.min, slider.max);
+    bar->setValue(slider.value);
+    bar->setSingleStep(1);
+    bar->setPageStep(slider.trackStep);
+    // A dragged thumb changes the value only when it is let go.
+    bar->setTracking(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    // Qt's scroll bars invert their keys for the sake of wheel scrolling; a slider's
+    // Left arrow key must lower its value.
+    bar->setInvertedControls(false);
+    return bar;
+}
+
+QLabel* makeValueBox(QWidget* parent, const design::Caption& box)
+{
+    QLabel* label = makeCaption(parent, box, platform::kVerdana825Bold, design::ValueText);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Box);
+    label->setLineWidth(1);
+    return label;
+}
+
 
 QFrame* makeStrip(QWidget* parent, const char* name, int heightTwips, const QColor& colour)
 {
@@ -73,9 +166,9 @@ mdifrm::mdifrm(Program& program) : QMainWindow(nullptr), Form(program.forms(), *
 
 mdifrm::~mdifrm()
 {
-    // The area announces its last sub-window's departure while this window's base
-    // classes take it down; by then there is no menu bar to update.
-    disconnect(mdiArea, nullptr, this, nullptr);
+    // Tearing down a frame still on screen hides its sub-windows, and the area reports
+    // each change of the active one; this object is no longer there to hear it.
+    mdiArea->disconnect(this);
 }
 
 void mdifrm::buildStrips()
@@ -101,12 +194,7 @@ void mdifrm::buildStrips()
     Picture2->setFrameShape(QFrame::HLine);
 
     Picture1 = makeStrip(client, "Picture1", design::Picture1Height, design::Sky);
-    cmdBack = new QPushButton(QStringLiteral("&Back"), Picture1);
-    cmdBack->setObjectName(QStringLiteral("cmdBack"));
-    platform::place(*cmdBack, design::cmdBack);
-    platform::setBackground(*cmdBack, design::ButtonFace);
-    cmdBack->setFont(platform::kVerdana825Bold.toFont());
-    connect(cmdBack, &QPushButton::clicked, this, &mdifrm::cmdBack_Click);
+    buildSettingsPanel();
 
     PicCaption = makeStrip(client, "PicCaption", design::PicCaptionHeight, design::Sky);
     lblDisplay = new QLabel(QStringLiteral("Display"), PicCaption);
@@ -128,6 +216,43 @@ void mdifrm::buildStrips()
                            static_cast<QWidget*>(Picture1), static_cast<QWidget*>(PicCaption)})
         layout->addWidget(strip);
     layout->addWidget(mdiArea, 1);
+}
+
+void mdifrm::buildSettingsPanel()
+{
+    makeCaption(Picture1, design::PanelCaption, design::PanelCaptionFont, design::PanelCaptionText);
+    for (const design::Caption& caption : design::SliderCaptions)
+        makeCaption(Picture1, caption, design::SliderCaptionFont, design::SliderCaptionText);
+
+    ScrollBarSize = makeSlider(Picture1, design::ScrollBarSize);
+    lblSize = makeValueBox(Picture1, design::lblSize);
+    ScrollBarWidth = makeSlider(Picture1, design::ScrollBarWidth);
+    lblWidth = makeValueBox(Picture1, design::lblWidth);
+    cmdBack = makeDisplayButton(Picture1, "cmdBack", QStringLiteral("&Back"), design::cmdBack);
+    ScrollBarDensity = makeSlider(Picture1, design::ScrollBarDensity);
+    lblDensity = makeValueBox(Picture1, design::lblDensity);
+    ScrollBarColorMultiplier = makeSlider(Picture1, design::ScrollBarColorMultiplier);
+    cmdChangeDirection =
+        makeDisplayButton(Picture1, "cmdChangeDirection", design::cmdChangeDirectionCaption, design::cmdChangeDirection);
+
+    QLabel* hint = makeCaption(Picture1, design::Hint, design::HintFont, design::HintText);
+    hint->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    hint->setWordWrap(true);
+
+    // Connected after the designed values are set: those are not changes.
+    const auto onChange = [this](QScrollBar* bar, void (mdifrm::*handler)()) {
+        connect(bar, &QScrollBar::valueChanged, this, [this, handler] { (this->*handler)(); });
+    };
+    onChange(ScrollBarSize, &mdifrm::ScrollBarSize_Change);
+    onChange(ScrollBarDensity, &mdifrm::ScrollBarDensity_Change);
+    onChange(ScrollBarWidth, &mdifrm::ScrollBarWidth_Change);
+    onChange(ScrollBarColorMultiplier, &mdifrm::ScrollBarColorMultiplier_Change);
+    connect(cmdBack, &QPushButton::clicked, this, &mdifrm::cmdBack_Click);
+    connect(cmdChangeDirection, &QPushButton::clicked, this, &mdifrm::cmdChangeDirection_Click);
+
+    Timer1 = new platform::FormTimer(this, design::ValueBoxInterval, [this] { Timer1_Timer(); });
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setEnabled(true);
 }
 
 void mdifrm::Show()
@@ -188,9 +313,73 @@ void mdifrm::Form_Unload(int&)
     MDIForm_Unload();
 }
 
+void mdifrm::detach()
+{
+    Timer1->setEnabled(false);
+    Form::detach();
+}
+
 void mdifrm::MDIForm_Unload()
 {
+    // A colour-wheel pass still on the stack ends before its next circle.
+    program_.Wheel.StopRequested = true;
     program_.form<frmMain>().Show();
+}
+
+modHypno::DrawingSurface* mdifrm::wheelSurface() const
+{
+    frmHypno* wheel = program_.loaded<frmHypno>();
+    return wheel ? wheel->viewObject : nullptr;
+}
+
+void mdifrm::clearWheel()
+{
+    if (modHypno::DrawingSurface* surface = wheelSurface())
+        surface->Cls();
+}
+
+void mdifrm::ScrollBarSize_Change()
+{
+    program_.Wheel.CenterReady = false;
+    // Setting the value runs this handling again, to its end, with the value 1.
+    if (ScrollBarSize->value() == 0)
+        ScrollBarSize->setValue(1);
+    clearWheel();
+    program_.Wheel.MaxRadius = static_cast<std::int16_t>(ScrollBarSize->value());
+}
+
+void mdifrm::ScrollBarDensity_Change()
+{
+    if (ScrollBarDensity->value() == 0)
+        ScrollBarDensity->setValue(1);
+    clearWheel();
+    program_.Wheel.RadiusStep = static_cast<float>(ScrollBarDensity->value() / 100.0);
+}
+
+void mdifrm::ScrollBarWidth_Change()
+{
+    clearWheel();
+    program_.Wheel.LineWidth = static_cast<std::int16_t>(ScrollBarWidth->value());
+    if (modHypno::DrawingSurface* surface = wheelSurface())
+        surface->setDrawWidth(program_.Wheel.LineWidth);
+}
+
+void mdifrm::ScrollBarColorMultiplier_Change()
+{
+    program_.Wheel.ColorSteps = static_cast<std::int16_t>(ScrollBarColorMultiplier->value());
+}
+
+void mdifrm::Timer1_Timer()
+{
+    lblSize->setText(QString::number(program_.Wheel.MaxRadius));
+    lblDensity->setText(generalNumber(program_.Wheel.RadiusStep));
+    lblWidth->setText(QString::number(program_.Wheel.LineWidth));
+}
+
+void mdifrm::cmdChangeDirection_Click()
+{
+    if (frmHypno* wheel = program_.loaded<frmHypno>())
+        wheel->mnuChangeDirection_Click();
 }
 
 void mdifrm::cmdBack_Click()

@@ -1,6 +1,7 @@
 #pragma once
 // The display frame: a link strip, a separator, the colour-wheel settings panel and the
 // strip with the user's text, stacked at the top; the display window lives below them.
+// The panel's sliders write the colour-wheel renderer's state as they change.
 
 #include "platform/Form.h"
 
@@ -13,7 +14,12 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QPushButton;
+class QScrollBar;
+namespace modHypno {
+class DrawingSurface;
+}
 namespace platform {
+class FormTimer;
 class LinkLabel;
 }
 
@@ -28,7 +34,13 @@ public:
 
     void MDIForm_Unload();
     void cmdBack_Click();
+    void cmdChangeDirection_Click();
     void Label61_Click();
+    void ScrollBarSize_Change();
+    void ScrollBarDensity_Change();
+    void ScrollBarWidth_Change();
+    void ScrollBarColorMultiplier_Change();
+    void Timer1_Timer();
 
     // Hosting of the child windows.
     QMdiSubWindow* addChild(MdiChildForm& child);
@@ -39,17 +51,31 @@ public:
     platform::LinkLabel* Label61 = nullptr;
     QFrame* Picture2 = nullptr;
     QFrame* Picture1 = nullptr;
+    QScrollBar* ScrollBarSize = nullptr;
+    QScrollBar* ScrollBarDensity = nullptr;
+    QScrollBar* ScrollBarWidth = nullptr;
+    QScrollBar* ScrollBarColorMultiplier = nullptr;
+    QLabel* lblSize = nullptr;
+    QLabel* lblDensity = nullptr;
+    QLabel* lblWidth = nullptr;
     QPushButton* cmdBack = nullptr;
+    QPushButton* cmdChangeDirection = nullptr;
     QFrame* PicCaption = nullptr;
     QLabel* lblDisplay = nullptr;
     QMdiArea* mdiArea = nullptr;
+    platform::FormTimer* Timer1 = nullptr;
 
 protected:
     void unloadChildren() override;
+    void detach() override;
 
 private:
     void buildStrips();
+    void buildSettingsPanel();
     void updateMenus();
+    // The colour wheel's drawing surface, while the colour-wheel window is loaded.
+    modHypno::DrawingSurface* wheelSurface() const;
+    void clearWheel();
 
     Program& program_;
     bool shownOnce_ = false;

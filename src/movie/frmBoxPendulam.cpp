@@ -1,5 +1,6 @@
 #include "movie/frmBoxPendulam.h"
 
+#include "frame/DisplayButton.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
 #include "platform/Twips.h"
@@ -19,22 +20,12 @@ namespace design {
 constexpr int ClientWidth = 11910;
 constexpr int ClientHeight = 6885;
 const QColor Background(98, 209, 247);
-const QColor ButtonFace(192, 192, 192);
 constexpr TwipsRect SWF{0, 0, 11895, 5535};
 constexpr TwipsRect cmdChangeDirection{8040, 5640, 1815, 315};
 constexpr TwipsRect cmdBack{9960, 5640, 1815, 315};
 constexpr int Timer1Interval = 500; // ms
 } // namespace design
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const TwipsRect& rect)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    platform::place(*button, rect);
-    platform::setBackground(*button, design::ButtonFace);
-    button->setFont(platform::kVerdana825Bold.toFont());
-    return button;
-}
 } // namespace
 
 frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QStringLiteral("frmBoxPendulam"))
@@ -48,10 +39,10 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
     SWF->setObjectName(QStringLiteral("SWF"));
     platform::place(*SWF, design::SWF);
 
-    cmdChangeDirection = makeButton(this, "cmdChangeDirection", QStringLiteral("Change Direction"),
-                                    design::cmdChangeDirection);
+    cmdChangeDirection = makeDisplayButton(this, "cmdChangeDirection", QStringLiteral("Change Direction"),
+                                           design::cmdChangeDirection);
     connect(cmdChangeDirection, &QPushButton::clicked, this, &frmBoxPendulam::cmdChangeDirection_Click);
-    cmdBack = makeButton(this, "cmdBack", QStringLiteral("&Back"), design::cmdBack);
+    cmdBack = makeDisplayButton(this, "cmdBack", QStringLiteral("&Back"), design::cmdBack);
     connect(cmdBack, &QPushButton::clicked, this, &frmBoxPendulam::cmdBack_Click);
     setTabOrder(SWF, cmdChangeDirection);
     setTabOrder(cmdChangeDirection, cmdBack);

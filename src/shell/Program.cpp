@@ -1,6 +1,18 @@
 #include "shell/Program.h"
 
-Program::Program(platform::Services services) : services_(services) {}
+#include <QPixmapCache>
+
+namespace {
+// Each showing of a display builds its windows afresh, and the style keeps drawings of
+// their controls that are never asked for again: with Qt's default of 10 MB, a long
+// session of coming and going grows by that much for nothing.
+constexpr int StyleDrawingCacheKiB = 256;
+} // namespace
+
+Program::Program(platform::Services services) : services_(services)
+{
+    QPixmapCache::setCacheLimit(StyleDrawingCacheKiB);
+}
 
 Program::~Program() = default;
 

@@ -5,6 +5,7 @@
 #include "platform/FormRuntime.h"
 #include "platform/Services.h"
 #include "referral/modTellAFriend.h"
+#include "wheel/modHypno.h"
 
 #include <QString>
 
@@ -63,6 +64,8 @@ public:
 
     // The refer-a-friend entries and request address, kept for the whole run.
     modTellAFriend::Strings tellAFriend;
+    // The colour-wheel renderer's record; it outlives the colour-wheel window.
+    modHypno::WheelState Wheel;
 
 private:
     platform::Services services_;

@@ -1,29 +1,113 @@
 #include "wheel/frmHypno.h"
 
 #include "frame/mdifrm.h"
+#include "platform/FormTimer.h"
 #include "platform/Twips.h"
 #include "shell/Program.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <thread>
+
+using namespace std::chrono_literals;
+using platform::FontSpec;
+using platform::TwipsRect;
 
 namespace {
 namespace design {
 constexpr int ClientWidth = 11910;
 constexpr int ClientHeight = 5400;
+const QString Caption = QStringLiteral("Somnara v1.45");
+
+constexpr TwipsRect lblHai{120, 1800, 495, 375};
+const QString lblHaiCaption = QStringLiteral("HYPNO DISC");
+constexpr FontSpec lblHaiFont{"Verdana", 9.75, platform::Bold};
+const QColor lblHaiText(255, 0, 0);
+const QColor lblHaiBack(255, 255, 255);
+
+// The renderer's parameters at load.
+constexpr std::int16_t MaxRadius = 1000;
+constexpr float RadiusStep = 5.0f;
+constexpr std::int16_t ColorSteps = 1;
+constexpr std::int16_t LineWidth = 2;
+struct Channel {
+    std::int16_t baseStep;
+    std::int16_t minLevel;
+    std::int16_t maxLevel;
+};
+constexpr Channel Red{1, 5, 255};
+constexpr Channel Green{1, 2, 254};
+constexpr Channel Blue{1, 3, 252};
 } // namespace design
+
+// Ten thousand circles a second: a steady pace that does not strobe.
+constexpr PaceClock::duration CirclePeriod = 100us;
+// A few frames' worth of lag (the machine was busy elsewhere) is caught up unseen, as
+// the screen shows only whole frames; further behind than this, the schedule starts
+// afresh rather than racing through the backlog.
+constexpr PaceClock::duration MaxLag = 50ms;
+// The picture reaches the screen at least this often while drawing.
+constexpr PaceClock::duration LongestFrame = 20ms;
+
+void applyChannel(modHypno::ColorChannel& channel, const design::Channel& d)
+{
+    channel.BaseStep = d.baseStep;
+    channel.MinLevel = d.minLevel;
+    channel.MaxLevel = d.maxLevel;
+}
+
+PaceClock::duration refreshInterval(const QScreen* screen)
+{
+    const qreal hz = screen ? screen->refreshRate() : 0.0;
+    if (hz <= 0.0)
+        return LongestFrame;
+    const auto interval = std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(1.0 / hz));
+    return std::min(interval, LongestFrame);
+}
+
 } // namespace
 
-frmHypno::frmHypno(Program& program) : MdiChildForm(program, QStringLiteral("frmHypno"))
+frmHypno::frmHypno(Program& program)
+    : MdiChildForm(program, QStringLiteral("frmHypno")),
+      wheel_(program.Wheel),
+      picture_(QSize(platform::twipsToPixels(design::ClientWidth), platform::twipsToPixels(design::ClientHeight)),
+               devicePixelRatioF()),
+      pacer_(CirclePeriod, MaxLag),
+      presentGate_(LongestFrame),
+      yield_([this] { pacedYield(); })
 {
-    setWindowTitle(QStringLiteral("Somnara v1.45"));
+    setWindowTitle(design::Caption);
     platform::setClientSize(*this, design::ClientWidth, design::ClientHeight);
     platform::setBackground(*this, Qt::black);
+    // The backing image paints every pixel.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
-    mnuFileStartHypnodisc = mnuFile->addAction(QStringLiteral("&Start Color Wheel"));
+    lblHai = new QLabel(design::lblHaiCaption, this);
+    lblHai->setObjectName(QStringLiteral("lblHai"));
+    platform::place(*lblHai, design::lblHai);
+    lblHai->setFont(design::lblHaiFont.toFont());
+    lblHai->setAlignment(Qt::AlignCenter);
+    lblHai->setWordWrap(true);
+    platform::setBackground(*lblHai, design::lblHaiBack);
+    platform::setForeground(*lblHai, design::lblHaiText);
+
+    Timer1 = new platform::FormTimer(this, 1, [this] { Timer1_Timer(); });
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    mnuFileStartHypnodisc =
+        mnuFile->addAction(QStringLiteral("&Start Color Wheel"), this, &frmHypno::mnuFileStartHypnodisc_Click);
     mnuFileStartHypnodisc->setObjectName(QStringLiteral("mnuFileStartHypnodisc"));
-    mnuFileStopHypnodisc = mnuFile->addAction(QStringLiteral("St&op Color Wheel"));
+    mnuFileStopHypnodisc =
+        mnuFile->addAction(QStringLiteral("St&op Color Wheel"), this, &frmHypno::mnuFileStopHypnodisc_Click);
     mnuFileStopHypnodisc->setObjectName(QStringLiteral("mnuFileStopHypnodisc"));
     mnuChangeDirection =
         mnuFile->addAction(QStringLiteral("&Change Direction"), this, &frmHypno::mnuChangeDirection_Click);
@@ -34,12 +118,158 @@ frmHypno::frmHypno(Program& program) : MdiChildForm(program, QStringLiteral("frm
 
 frmHypno::~frmHypno() = default;
 
-void frmHypno::mnuChangeDirection_Click() {}
+void frmHypno::Form_Load()
+{
+    viewObject = this;
+
+    wheel_.WheelDirection = 0;
+    wheel_.LineWidth = design::LineWidth;
+    wheel_.MaxRadius = design::MaxRadius;
+    wheel_.RadiusStep = design::RadiusStep;
+    wheel_.ColorSteps = design::ColorSteps;
+    applyChannel(wheel_.Red, design::Red);
+    applyChannel(wheel_.Green, design::Green);
+    applyChannel(wheel_.Blue, design::Blue);
+
+    // Each move that changes a slider runs the frame's change handling.
+    mdifrm& frame = program_.form<mdifrm>();
+    frame.ScrollBarSize->setValue(wheel_.MaxRadius);
+    frame.ScrollBarDensity->setValue(modHypno::roundHalfEven(wheel_.RadiusStep * 100.0));
+    frame.ScrollBarWidth->setValue(wheel_.LineWidth);
+    frame.ScrollBarColorMultiplier->setValue(wheel_.ColorSteps);
+
+    Show();
+    Timer1->setEnabled(true);
+}
+
+void frmHypno::Form_Resize()
+{
+    Cls();
+    wheel_.CenterReady = false;
+}
+
+void frmHypno::Form_MouseDown(Qt::MouseButton button, const QPoint& globalPos)
+{
+    if (button == Qt::LeftButton)
+        wheel_.CenterReady = false;
+    else if (button == Qt::RightButton)
+        mnuFile->popup(globalPos);
+}
+
+void frmHypno::Timer1_Timer()
+{
+    // A pass yields to the event loop, where this window may be unloaded; it must stay
+    // in memory until the pass and this handler are done with it.
+    platform::FormRuntime::KeepAlive keepAlive(runtime());
+    if (wheel_.WheelDirection == 0) {
+        ++activity_.passes;
+        modHypno::DrawOutwardPass(wheel_, *viewObject, yield_);
+        if (!runtime().isLoaded(*this))
+            return;
+    }
+    if (wheel_.WheelDirection == 1) {
+        ++activity_.passes;
+        modHypno::DrawInwardPass(wheel_, *viewObject, yield_);
+    }
+    // The last circles of the last pass before a stop still reach the screen.
+    if (!Timer1->isEnabled())
+        update(picture_.takeChanged());
+}
+
+void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
+{
+    picture_.Circle(x, y, radius, colour);
+    ++activity_.circles;
+}
+
+void frmHypno::Cls()
+{
+    picture_.Cls();
+    // A running pass brings the cleared picture to the screen at its next present.
+    if (!Timer1->isRunningHandler())
+        update(picture_.takeChanged());
+}
+
+void frmHypno::mnuFileStartHypnodisc_Click()
+{
+    Timer1->setEnabled(true);
+}
+
+void frmHypno::mnuFileStopHypnodisc_Click()
+{
+    Timer1->setEnabled(false);
+}
+
+void frmHypno::mnuChangeDirection_Click()
+{
+    wheel_.WheelDirection = static_cast<std::int16_t>(wheel_.WheelDirection + 1);
+    if (wheel_.WheelDirection == 2)
+        wheel_.WheelDirection = 0;
+}
 
 void frmHypno::mnuFileBAck_Click()
 {
     Unload();
+    // A pass still on the stack ends before it draws on the unloaded window.
+    wheel_.StopRequested = true;
     if (mdifrm* frame = program_.loaded<mdifrm>())
         frame->Unload();
     program_.form<frmMain>().Show();
+}
+
+void frmHypno::replaceYield(modHypno::YieldHook hook)
+{
+    yield_ = std::move(hook);
+}
+
+void frmHypno::pacedYield()
+{
+    const PaceClock::time_point due = pacer_.nextDue(PaceClock::now());
+    presentIfDue(PaceClock::now());
+    // Qt's event loop cannot wait for less than a millisecond, and the wait is at most
+    // one circle period; events that arrive meanwhile are handled right after it.
+    std::this_thread::sleep_until(due);
+    QCoreApplication::processEvents();
+}
+
+void frmHypno::presentIfDue(PaceClock::time_point now)
+{
+    if (!presentGate_.open(now))
+        return;
+    presentGate_.setInterval(refreshInterval(screen()));
+    const QRect changed = picture_.takeChanged();
+    if (!changed.isEmpty())
+        repaint(changed);
+}
+
+void frmHypno::paintEvent(QPaintEvent* event)
+{
+    picture_.setDevicePixelRatio(devicePixelRatioF());
+    const QImage& image = picture_.image();
+    const QRect area = event->rect();
+    const qreal dpr = image.devicePixelRatio();
+    QPainter painter(this);
+    painter.drawImage(QPointF(area.topLeft()), image,
+                      QRectF(QPointF(area.topLeft()) * dpr, QSizeF(area.size()) * dpr));
+    ++activity_.framesPresented;
+}
+
+void frmHypno::resizeEvent(QResizeEvent* event)
+{
+    MdiChildForm::resizeEvent(event);
+    if (picture_.logicalSize() != size())
+        picture_.resize(size(), devicePixelRatioF());
+    Form_Resize();
+}
+
+void frmHypno::mousePressEvent(QMouseEvent* event)
+{
+    Form_MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void frmHypno::detach()
+{
+    // An unloaded window's timer is gone with it; no pass may start on it again.
+    Timer1->setEnabled(false);
+    MdiChildForm::detach();
 }

@@ -1,19 +1,79 @@
 #pragma once
-// The colour-wheel window: the drawing surface of the colour wheel inside the frame.
+// The colour-wheel window: the drawing surface of the colour wheel inside the frame. Its
+// 1 ms timer runs one renderer pass per tick; between circles the pass yields here, and
+// the window paces the drawing and brings the picture to the screen.
 
 #include "frame/MdiChildForm.h"
+#include "wheel/Pacing.h"
+#include "wheel/WheelPicture.h"
+#include "wheel/modHypno.h"
 
-class frmHypno final : public MdiChildForm {
+class QLabel;
+namespace platform {
+class FormTimer;
+}
+
+class frmHypno final : public MdiChildForm, public modHypno::DrawingSurface {
     Q_OBJECT
 public:
     explicit frmHypno(Program& program);
     ~frmHypno() override;
 
+    void Form_Load() override;
+    void Form_Resize();
+    void Form_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void Timer1_Timer();
+
+    void mnuFileStartHypnodisc_Click();
+    void mnuFileStopHypnodisc_Click();
     void mnuChangeDirection_Click();
     void mnuFileBAck_Click();
 
+    // What the passes call after each circle; the window's own pacing unless replaced.
+    void replaceYield(modHypno::YieldHook hook);
+    // What the window has done since it loaded, for measuring its pace.
+    struct Activity {
+        long long circles = 0;
+        long long passes = 0;
+        long long framesPresented = 0;
+    };
+    const Activity& activity() const { return activity_; }
+
+    // The drawing surface: the backing picture, brought to the screen by the yield
+    // while a pass runs and at once when cleared.
+    float ScaleWidth() const override { return picture_.ScaleWidth(); }
+    float ScaleHeight() const override { return picture_.ScaleHeight(); }
+    void Circle(float x, float y, float radius, modHypno::Rgb colour) override;
+    void Cls() override;
+    void setDrawWidth(int pixels) override { picture_.setDrawWidth(pixels); }
+    int DrawWidth() const override { return picture_.DrawWidth(); }
+    const WheelPicture& picture() const { return picture_; }
+
+    // The window itself, set at load: the surface the renderer draws on and the frame
+    // clears.
+    modHypno::DrawingSurface* viewObject = nullptr;
+
+    platform::FormTimer* Timer1 = nullptr;
+    QLabel* lblHai = nullptr;
     QAction* mnuFileStartHypnodisc = nullptr;
     QAction* mnuFileStopHypnodisc = nullptr;
     QAction* mnuChangeDirection = nullptr;
     QAction* mnuFileBAck = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void detach() override;
+
+private:
+    void pacedYield();
+    void presentIfDue(PaceClock::time_point now);
+
+    modHypno::WheelState& wheel_;
+    WheelPicture picture_;
+    CirclePacer pacer_;
+    PresentGate presentGate_;
+    modHypno::YieldHook yield_;
+    Activity activity_;
 };

@@ -55,6 +55,13 @@ def safe_role(accessible):
         return ""
 
 
+def visible(accessible):
+    try:
+        return accessible.getState().contains(pyatspi.STATE_VISIBLE)
+    except Exception:
+        return False
+
+
 class Display:
     """An Xvfb server and an accessibility bus for the life of a test class."""
 
@@ -126,12 +133,12 @@ class Somnara:
         return list(app) if app is not None else []
 
     def find(self, role, name=None, timeout=10.0):
+        """The first control of that role and name, a visible one before one on a hidden
+        panel (entries of closed menus count as hidden too, yet can act)."""
         def look():
-            app = self.application()
-            for accessible in walk(app):
-                if safe_role(accessible) == role and (name is None or safe_name(accessible) == name):
-                    return accessible
-            return None
+            matches = [a for a in walk(self.application())
+                       if safe_role(a) == role and (name is None or safe_name(a) == name)]
+            return next((a for a in matches if visible(a)), matches[0] if matches else None)
         return wait_until(look, timeout, what=f"{role} {name!r}")
 
     walk = staticmethod(walk)

@@ -1,0 +1,429 @@
+// The colour wheel under load: runs the real chooser, frame and colour-wheel window on
+// the real display for a while and prints what it achieved.
+//
+//   wheel_bench [seconds]            the two scenarios, each for `seconds` (default 10)
+//   wheel_bench --soak [seconds]     random slider, menu, mouse and resize input for a
+//                                    minute of warm-up and then `seconds` (default
+//                                    600), reporting resident memory
+//
+// Run it on an X server (Xvfb will do): the figures mean little on the offscreen platform.
+
+#include "frame/mdifrm.h"
+#include "platform/FormTimer.h"
+#include "platform/QtServices.h"
+#include "shell/Program.h"
+#include "shell/frmMain.h"
+#include "wheel/frmHypno.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QMap>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using BenchClock = std::chrono::steady_clock;
+
+// Services that never block on a dialog or leave the machine.
+class QuietMessages final : public platform::MessageBoxes {
+public:
+    platform::MsgResult show(const QString&, platform::MsgIcon, platform::MsgButtons buttons) override
+    {
+        return buttons == platform::MsgButtons::OK ? platform::MsgResult::OK : platform::MsgResult::No;
+    }
+};
+class KeptProcess final : public platform::ProcessControl {
+public:
+    void end(int) override {}
+};
+class SoleInstance final : public platform::InstanceLock {
+public:
+    bool anotherInstanceRunning() override { return false; }
+};
+class MoviesPresent final : public platform::FileSystem {
+public:
+    QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    QString programName() const override { return QStringLiteral("wheel_bench"); }
+    bool isReadableFile(const QString&) const override { return true; }
+};
+class MemorySettings final : public platform::SettingsStore {
+public:
+    QString read(const QString& app, const QString& section, const QString& key) const override
+    {
+        return values_.value(app + '/' + section + '/' + key);
+    }
+    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override
+    {
+        values_.insert(app + '/' + section + '/' + key, value);
+        return true;
+    }
+
+private:
+    QMap<QString, QString> values_;
+};
+class NoBrowser final : public platform::WebOpener {
+public:
+    void open(const QString&) override {}
+};
+
+struct BenchServices {
+    QuietMessages messages;
+    KeptProcess process;
+    SoleInstance instance;
+    MoviesPresent files;
+    platform::QtClock clock;
+    platform::QtRandomSource random;
+    MemorySettings settings;
+    NoBrowser web;
+    platform::Services services()
+    {
+        return platform::Services{messages, process, instance, files, clock, random, settings, web};
+    }
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double peakResidentMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double residentMiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Runs the event loop for a while; passes run inside it, tick after tick.
+void runFor(BenchClock::duration duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(duration), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void proceedToWheel(Program& program)
+{
+    frmMain& chooser = program.form<frmMain>();
+    chooser.OptHypno[0]->setChecked(true);
+    chooser.cmdNext_Click();
+}
+
+// Input from outside the program arrives at moments that have nothing to do with where
+// the drawing is; a thread standing in for the user posts events at random moments and
+// the receiver, on the user-interface thread, notes how long each took to be handled.
+class LatencyProbe final : public QObject {
+public:
+    static constexpr QEvent::Type Kind = static_cast<QEvent::Type>(QEvent::User + 41);
+
+    struct Stamped final : QEvent {
+        explicit Stamped(BenchClock::time_point at) : QEvent(Kind), postedAt(at) {}
+        BenchClock::time_point postedAt;
+    };
+
+    void start()
+    {
+        stop_ = false;
+        poster_ = std::thread([this] {
+            std::mt19937 random(12345);
+            std::uniform_int_distribution<int> pauseUs(2'000, 30'000);
+            while (!stop_) {
+                std::this_thread::sleep_for(std::chrono::microseconds(pauseUs(random)));
+                QCoreApplication::postEvent(this, new Stamped(BenchClock::now()));
+            }
+        });
+    }
+    void finish()
+    {
+        stop_ = true;
+        poster_.join();
+        QCoreApplication::removePostedEvents(this, Kind);
+    }
+    std::vector<double>& latenciesMs() { return latencies_; }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != Kind)
+            return QObject::event(event);
+        const auto waited = BenchClock::now() - static_cast<Stamped*>(event)->postedAt;
+        latencies_.push_back(std::chrono::duration<double, std::milli>(waited).count());
+        return true;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread poster_;
+    std::vector<double> latencies_;
+};
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+struct Scenario {
+    const char* name;
+    int size;
+    int density;
+    int width;
+};
+
+// The settings that decide a pass's length change only between passes, and one pass
+// may last minutes; so each run is one event loop whose timers read the figures from
+// inside the running pass and leave through Back, which ends the pass at once.
+void leaveWheel(Program& program, QEventLoop& loop)
+{
+    if (frmHypno* wheel = program.loaded<frmHypno>())
+        wheel->mnuFileBAck->trigger();
+    loop.quit();
+}
+
+void measure(const Scenario& scenario, double seconds)
+{
+    BenchServices services;
+    Program program(services.services());
+    proceedToWheel(program);
+    mdifrm& frame = *program.loaded<mdifrm>();
+    if (scenario.size > 0) {
+        frame.ScrollBarSize->setValue(scenario.size);
+        frame.ScrollBarDensity->setValue(scenario.density);
+        frame.ScrollBarWidth->setValue(scenario.width);
+    }
+
+    const frmHypno& wheel = *program.loaded<frmHypno>();
+    LatencyProbe probe;
+    frmHypno::Activity before;
+    frmHypno::Activity after;
+    double cpuBefore = 0.0;
+    double cpuAfter = 0.0;
+    BenchClock::time_point start;
+    BenchClock::time_point end;
+    {
+        QEventLoop loop;
+        const auto warmUp = std::chrono::seconds(1);
+        QTimer::singleShot(warmUp, &loop, [&] {
+            before = wheel.activity();
+            cpuBefore = cpuSeconds();
+            start = BenchClock::now();
+            probe.start();
+        });
+        QTimer::singleShot(warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop, [&] {
+            after = wheel.activity();
+            cpuAfter = cpuSeconds();
+            end = BenchClock::now();
+            leaveWheel(program, loop);
+        });
+        loop.exec();
+    }
+    probe.finish();
+    const double wall = std::chrono::duration<double>(end - start).count();
+
+    const std::vector<double>& latencies = probe.latenciesMs();
+    std::printf("%s\n", scenario.name);
+    std::printf("  circles/s            %10.0f   (nominal 10000)\n", (after.circles - before.circles) / wall);
+    std::printf("  passes/s             %10.2f\n", (after.passes - before.passes) / wall);
+    std::printf("  frames presented/s   %10.1f\n", (after.framesPresented - before.framesPresented) / wall);
+    std::printf("  CPU s per wall s     %10.3f\n", (cpuAfter - cpuBefore) / wall);
+    std::printf("  input latency ms     median %.3f  p99 %.3f  max %.3f  (%zu events)\n",
+                percentile(latencies, 0.5), percentile(latencies, 0.99),
+                latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()), latencies.size());
+    std::fflush(stdout);
+    runFor(std::chrono::milliseconds(100));
+}
+
+// Random input of every kind the colour wheel takes, as an impatient user would give it.
+class SoakDriver final : public QObject {
+public:
+    explicit SoakDriver(Program& program) : program_(program) {}
+
+    void next()
+    {
+        QTimer::singleShot(std::chrono::milliseconds(pause_(random_)), this, [this] {
+            if (stopped_)
+                return;
+            act();
+            next();
+        });
+    }
+    void stop() { stopped_ = true; }
+    long long actions = 0;
+    long long showings = 1;
+
+private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+    void act()
+    {
+        ++actions;
+        frmHypno* wheel = program_.loaded<frmHypno>();
+        if (!wheel) {
+            proceedToWheel(program_);
+            ++showings;
+            return;
+        }
+        mdifrm& frame = *program_.loaded<mdifrm>();
+        if (wheel->mnuFile->isVisible()) {
+            wheel->mnuFile->hide();
+            return;
+        }
+        const std::array<QScrollBar*, 4> sliders{frame.ScrollBarSize, frame.ScrollBarDensity, frame.ScrollBarWidth,
+                                                 frame.ScrollBarColorMultiplier};
+        switch (pick(0, 12)) {
+        case 0:
+        case 1:
+        case 2: {
+            QScrollBar* slider = sliders[static_cast<std::size_t>(pick(0, 3))];
+            slider->setValue(pick(slider->minimum(), slider->maximum()));
+            break;
+        }
+        case 3:
+        case 4: {
+            QScrollBar* slider = sliders[static_cast<std::size_t>(pick(0, 3))];
+            slider->triggerAction(static_cast<QAbstractSlider::SliderAction>(pick(1, 4)));
+            break;
+        }
+        case 5:
+            wheel->mnuFileStopHypnodisc->trigger();
+            break;
+        case 6:
+            wheel->mnuFileStartHypnodisc->trigger();
+            break;
+        case 7:
+            (pick(0, 1) ? wheel->mnuChangeDirection->trigger() : frame.cmdChangeDirection->click());
+            break;
+        case 8:
+        case 9: {
+            const QPointF at(pick(0, wheel->width() - 1), pick(0, wheel->height() - 1));
+            const Qt::MouseButton button = pick(0, 3) == 0 ? Qt::RightButton : Qt::LeftButton;
+            QMouseEvent press(QEvent::MouseButtonPress, at, wheel->mapToGlobal(at), button, button, Qt::NoModifier);
+            QCoreApplication::sendEvent(wheel, &press);
+            break;
+        }
+        case 10:
+            frame.resize(pick(500, 1100), pick(350, 750));
+            break;
+        case 11:
+            // Now and then the heaviest settings, to keep long passes in the mix.
+            frame.ScrollBarDensity->setValue(pick(1, 20));
+            break;
+        default:
+            (pick(0, 1) ? wheel->mnuFileBAck->trigger() : frame.cmdBack->click());
+            break;
+        }
+    }
+
+    Program& program_;
+    bool stopped_ = false;
+    std::mt19937 random_{2026};
+    std::uniform_int_distribution<int> pause_{5, 250};
+};
+
+void soak(double seconds)
+{
+    BenchServices services;
+    Program program(services.services());
+    proceedToWheel(program);
+    SoakDriver driver(program);
+    double startedMiB = 0.0;
+    double startMiB = 0.0;
+    double highestMiB = 0.0;
+    int minutes = 0;
+    // The first minute of input meets every kind of window, menu and drawing for the
+    // first time; what that costs once is not growth, so the soak counts from after it.
+    const auto settle = std::chrono::seconds(2);
+    const auto warmUp = std::chrono::seconds(60);
+    {
+        QEventLoop loop;
+        QTimer sampler;
+        sampler.setInterval(std::chrono::seconds(10));
+        QObject::connect(&sampler, &QTimer::timeout, &loop, [&] {
+            highestMiB = std::max(highestMiB, residentMiB());
+        });
+        QTimer minute;
+        minute.setInterval(std::chrono::minutes(1));
+        QObject::connect(&minute, &QTimer::timeout, &loop, [&] {
+            std::printf("  after %d min: resident %.2f MiB, %lld actions, %lld showings\n", ++minutes, residentMiB(),
+                        driver.actions, driver.showings);
+            std::fflush(stdout);
+        });
+        QTimer::singleShot(settle, &loop, [&] {
+            startedMiB = residentMiB();
+            driver.next();
+        });
+        QTimer::singleShot(settle + warmUp, &loop, [&] {
+            startMiB = highestMiB = residentMiB();
+            sampler.start();
+            minute.start();
+        });
+        QTimer::singleShot(settle + warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop,
+                           [&] {
+                               driver.stop();
+                               leaveWheel(program, loop);
+                           });
+        loop.exec();
+    }
+    runFor(std::chrono::milliseconds(100));
+    const double endMiB = residentMiB();
+    std::printf("soak, %.0f s of random input after %lld s of warm-up\n", seconds,
+                static_cast<long long>(warmUp.count()));
+    std::printf("  resident at start-up %8.2f MiB\n", startedMiB);
+    std::printf("  resident at start    %8.2f MiB   (after the warm-up)\n", startMiB);
+    std::printf("  resident at end      %8.2f MiB   (growth %+.2f MiB, highest %.2f MiB)\n", endMiB,
+                endMiB - startMiB, highestMiB);
+    std::printf("  actions              %8lld   (%lld showings of the colour wheel)\n", driver.actions,
+                driver.showings);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (!args.isEmpty() && args.first() == QStringLiteral("--soak")) {
+        soak(args.size() > 1 ? args[1].toDouble() : 600.0);
+    } else {
+        const double seconds = args.isEmpty() ? 10.0 : args.first().toDouble();
+        measure({"load-time values (Size 1000, Density 5, Width 2)", 0, 0, 0}, seconds);
+        measure({"Size 2200, Density 0.01, Width 50", 2200, 1, 50}, seconds);
+    }
+    std::printf("peak resident memory   %8.2f MiB\n", peakResidentMiB());
+    return 0;
+}
