@@ -70,6 +70,8 @@ constexpr Caption Hint{"lblHint", {2040, 1080, 7800, 480},
 
 struct Slider {
     const char* name;
+    // What a screen reader calls it: the caption beside it.
+    const char* spokenName;
     TwipsRect rect;
     int min;
     int max;
@@ -77,10 +79,10 @@ struct Slider {
     // The step of a click in the track; the arrows step by 1.
     int trackStep;
 };
-constexpr Slider ScrollBarSize{"ScrollBarSize", {840, 360, 2535, 250}, 0, 2200, 100, 10};
-constexpr Slider ScrollBarWidth{"ScrollBarWidth", {7080, 360, 2535, 250}, 1, 50, 1, 1};
-constexpr Slider ScrollBarDensity{"ScrollBarDensity", {840, 645, 2535, 250}, 0, 1000, 800, 10};
-constexpr Slider ScrollBarColorMultiplier{"ScrollBarColorMultiplier", {7080, 645, 2535, 250}, 1, 1000, 1, 1};
+constexpr Slider ScrollBarSize{"ScrollBarSize", "Size", {840, 360, 2535, 250}, 0, 2200, 100, 10};
+constexpr Slider ScrollBarWidth{"ScrollBarWidth", "Width", {7080, 360, 2535, 250}, 1, 50, 1, 1};
+constexpr Slider ScrollBarDensity{"ScrollBarDensity", "Density", {840, 645, 2535, 250}, 0, 1000, 800, 10};
+constexpr Slider ScrollBarColorMultiplier{"ScrollBarColorMultiplier", "Color Multiplier", {7080, 645, 2535, 250}, 1, 1000, 1, 1};
 
 constexpr Caption lblSize{"lblSize", {3720, 360, 1095, 255}, "Size"};
 constexpr Caption lblWidth{"lblWidth", {9720, 360, 855, 255}, "Width"};
@@ -116,6 +118,7 @@ QScrollBar* makeSlider(QWidget* parent, const design::Slider& slider)
 {
     auto* bar = new QScrollBar(Qt::Horizontal, parent);
     bar->setObjectName(QString::fromLatin1(slider.name));
+    bar->setAccessibleName(QString::fromLatin1(slider.spokenName));
     platform::place(*bar, slider.rect);
     bar->setRange(slider.min, slider.max);
     bar->setValue(slider.value);

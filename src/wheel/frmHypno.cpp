@@ -7,7 +7,10 @@
 #include "shell/frmMain.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -88,6 +91,8 @@ frmHypno::frmHypno(Program& program)
     setWindowTitle(design::Caption);
     platform::setClientSize(*this, design::ClientWidth, design::ClientHeight);
     platform::setBackground(*this, Qt::black);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Color Wheel"));
     // The backing image paints every pixel.
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -265,6 +270,22 @@ void frmHypno::resizeEvent(QResizeEvent* event)
 void frmHypno::mousePressEvent(QMouseEvent* event)
 {
     Form_MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void frmHypno::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        Form_MouseDown(Qt::LeftButton, QCursor::pos());
+        return;
+    }
+    MdiChildForm::keyPressEvent(event);
+}
+
+void frmHypno::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right click has already opened the menu on its button press.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        Form_MouseDown(Qt::RightButton, mapToGlobal(rect().center()));
 }
 
 void frmHypno::detach()

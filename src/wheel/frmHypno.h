@@ -64,6 +64,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The keyboard's ways to the mouse's actions: Space restarts the colours like a
+    // left click, the Menu key or Shift+F10 opens the File menu like a right click.
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void detach() override;
 
 private:

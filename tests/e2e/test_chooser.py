@@ -56,6 +56,20 @@ class ChooserTest(ProgramTestCase):
                 wait_until(lambda: chooser_shown(run), what="the chooser again")
                 self.assertEqual(run.find("text", "Your text").queryText().getText(0, -1), f"calm {method}")
 
+    def test_wheel_sliders_act_and_their_value_boxes_follow(self):
+        run = self.start()
+        self.proceed(run, "Color Wheel", "")
+        frame = wait_until(lambda: display_shown(run), what="the colour wheel")
+        size = run.find("scroll bar", "Size")
+        density = run.find("scroll bar", "Density")
+        wait_until(lambda: "1000" in run.texts_of(frame), what="the size box at its load-time value")
+
+        size.queryValue().currentValue = 1500
+        wait_until(lambda: "1500" in run.texts_of(frame), what="the size box to follow")
+        density.queryValue().currentValue = 0
+        wait_until(lambda: "0.01" in run.texts_of(frame), what="the density guard")
+        self.assertEqual(density.queryValue().currentValue, 1)
+
     def test_about_box_shows_from_every_window(self):
         run = self.start()
         places = [None, "Color Wheel", "Pendulum"]

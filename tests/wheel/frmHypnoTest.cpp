@@ -4,6 +4,7 @@
 #include "WheelRun.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
@@ -85,6 +86,21 @@ TEST_F(Wheel, ARightClickPopsUpTheFileMenu)
     });
     EXPECT_TRUE(wheel().mnuFile->isVisible());
     EXPECT_FALSE(wheel().mnuFile->actions().isEmpty());
+    wheel().mnuFile->hide();
+}
+
+TEST_F(Wheel, TheKeyboardReachesWhatTheMouseDoes)
+{
+    tick();
+    tick([&](int circle) {
+        if (circle == 50)
+            QTest::keyClick(&wheel(), Qt::Key_Space);
+    });
+    EXPECT_EQ(tick()[0].colour, (Rgb{5, 2, 3})) << "Space restarts the colours like a left click";
+
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10), wheel().mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(&wheel(), &menuKey);
+    EXPECT_TRUE(wheel().mnuFile->isVisible()) << "the Menu key opens the File menu";
     wheel().mnuFile->hide();
 }
 
