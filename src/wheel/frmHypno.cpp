@@ -104,6 +104,12 @@ frmHypno::frmHypno(Program& program)
     lblHai->setWordWrap(true);
     platform::setBackground(*lblHai, design::lblHaiBack);
     platform::setForeground(*lblHai, design::lblHaiText);
+    // The designed box is narrower than its words in today's fonts; it widens about
+    // its centre rather than cut the words off.
+    if (const int wanted = lblHai->fontMetrics().horizontalAdvance(QStringLiteral("HYPNO")) + 4;
+        wanted > lblHai->width())
+        lblHai->setGeometry(lblHai->geometry().adjusted(-(wanted - lblHai->width()) / 2, 0,
+                                                        (wanted - lblHai->width() + 1) / 2, 0));
 
     Timer1 = new platform::FormTimer(this, 1, [this] { Timer1_Timer(); });
     Timer1->setObjectName(QStringLiteral("Timer1"));
