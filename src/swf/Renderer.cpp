@@ -98,16 +98,27 @@ QImage extendEdges(const QImage& image, const QRect& extent)
     return result;
 }
 
+// A stage is a whole number of pixels wide and high, its fraction of a pixel cut off, as
+// players report and lay it out; the content scales to fit that. A stage under a pixel keeps
+// its size.
+QSizeF wholeStagePixels(const QRect& stageTwips)
+{
+    const auto whole = [](int twips) {
+        const double pixels = twips / 20.0;
+        return pixels >= 1.0 ? std::floor(pixels) : pixels;
+    };
+    return {whole(stageTwips.width()), whole(stageTwips.height())};
+}
+
 } // namespace
 
 QRectF stageArea(const QRect& stageTwips, const QSizeF& target)
 {
-    const double w = stageTwips.width() / 20.0;
-    const double h = stageTwips.height() / 20.0;
-    if (w <= 0 || h <= 0 || target.isEmpty())
+    const QSizeF stage = wholeStagePixels(stageTwips);
+    if (stage.width() <= 0 || stage.height() <= 0 || target.isEmpty())
         return QRectF(QPointF(0, 0), target);
-    const double scale = std::min(target.width() / w, target.height() / h);
-    const QSizeF size(w * scale, h * scale);
+    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    const QSizeF size = stage * scale;
     return QRectF(QPointF((target.width() - size.width()) / 2, (target.height() - size.height()) / 2), size);
 }
 
@@ -116,7 +127,7 @@ QTransform showAll(const QRect& stageTwips, const QSizeF& target)
     const QRectF area = stageArea(stageTwips, target);
     if (stageTwips.width() <= 0 || stageTwips.height() <= 0)
         return QTransform::fromScale(0.05, 0.05);
-    const double scale = area.width() / stageTwips.width();
+    const double scale = area.width() / (wholeStagePixels(stageTwips).width() * 20.0);
     return QTransform(scale, 0, 0, scale, area.left() - stageTwips.left() * scale, area.top() - stageTwips.top() * scale);
 }
 
@@ -126,19 +137,22 @@ void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QRectF area = stageArea(movie_.stage, target);
-    if (border != background) {
-        painter.fillRect(QRect(QPoint(0, 0), target), border);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(background);
-        painter.drawRect(area);
-    } else {
-        painter.fillRect(QRect(QPoint(0, 0), target), background);
-    }
-    painter.setClipRect(area);
+    painter.fillRect(QRect(QPoint(0, 0), target), background);
+    painter.setClipRect(area.toAlignedRect());
     Context context;
     context.transform = showAll(movie_.stage, target);
     context.stageScale = context.transform.m11();
     drawList(painter, root.displayList(), context);
+    // The content reaches into the pixels the stage covers only in part; the border, laid
+    // over it, leaves each such pixel the stage's share of it.
+    painter.setClipping(false);
+    painter.resetTransform();
+    QPainterPath outside;
+    outside.addRect(QRectF(QPoint(0, 0), target));
+    outside.addRect(area);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(border);
+    painter.drawPath(outside);
     painter.restore();
 }
 

@@ -16,7 +16,8 @@ namespace swf {
 // Returns the transform from stage twips to target pixels.
 QTransform showAll(const QRect& stageTwips, const QSizeF& target);
 
-// The stage's rectangle in target pixels under showAll().
+// The stage's rectangle in target pixels under showAll(); a fractional stage counts in whole
+// pixels.
 QRectF stageArea(const QRect& stageTwips, const QSizeF& target);
 
 class Renderer {

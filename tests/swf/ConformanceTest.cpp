@@ -27,9 +27,8 @@ const QStringList kWrongReferences = {QStringLiteral("ruffle-strokes_scale.swf")
 // Files whose frames differ from the reference only in the coverage of edge pixels: the
 // reference rasteriser takes four samples per pixel, so an edge covering 60% of a pixel comes
 // out as 50% there, one level step past the tolerance. Where such edges run long and straight
-// (stripes, a mask's border, hairline spokes, the fractional rows of a 101.3 x 25.3 stage) they
-// add up past 1% of the picture. They are held to the bound given here so that a real fault
-// still fails.
+// (stripes, a mask's border, hairline spokes) they add up past 1% of the picture. They are held
+// to the bound given here so that a real fault still fails.
 struct KnownDifference {
     const char* file;
     double bound;
@@ -38,7 +37,6 @@ struct KnownDifference {
 const KnownDifference kKnownDifferences[] = {
     {"shumway-timeline-Timeline6.swf", 0.07, "one pixel column along each of ~30 long stroke edges"},
     {"shumway-acid-small.swf", 0.02, "dense hairline spokes of 48 small wheels"},
-    {"shumway-gradientTransform.swf", 0.08, "the top and bottom rows of a stage 25.3 pixels high"},
     {"ruffle-masks.swf", 0.02, "the straight borders of the masked rectangle"},
 };
 

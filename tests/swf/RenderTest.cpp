@@ -56,9 +56,38 @@ TEST(SwfShowAll, TheStageFitsCentredWithItsProportionsKept)
     }
     // A stage whose origin is not at zero still lands on the area.
     EXPECT_EQ(swf::showAll(QRect(-200, -100, 2000, 1000), {100, 50}).map(QPointF(-200, -100)), QPointF(0, 0));
+    // A fractional stage counts in whole pixels: 101.3 x 25.3 lays out as 101 x 25, scaled by
+    // 102 / 101 to fill the width, its origin still on the area's corner.
+    const QRect fractional(-13, -13, 2026, 506);
+    const QRectF area = swf::stageArea(fractional, {102, 26});
+    EXPECT_DOUBLE_EQ(area.width(), 102.0);
+    EXPECT_DOUBLE_EQ(area.height(), 25.0 * 102 / 101);
+    EXPECT_DOUBLE_EQ(area.top(), (26 - 25.0 * 102 / 101) / 2);
+    EXPECT_EQ(swf::showAll(fractional, {102, 26}).map(QPointF(-13, -13)), area.topLeft());
+    // A stage under a pixel keeps its size rather than vanish.
+    EXPECT_EQ(swf::stageArea(QRect(0, 0, 10, 10), {4, 4}), QRectF(0, 0, 4, 4));
     // A degenerate stage or target never divides by zero.
     EXPECT_TRUE(swf::stageArea(QRect(), {100, 100}).isValid());
     EXPECT_FALSE(swf::stageArea(stage, {0, 0}).isValid());
+}
+
+TEST(SwfRender, PartCoveredEdgeRowsTakeTheStagesShareOfTheBorder)
+{
+    swftest::Movie movie;
+    // A 100 x 24.5 pixel stage lays out as 100 x 24 in 100 x 25, half a pixel of border above
+    // and below; red reaches a pixel past the stage on every side.
+    movie.background(Qt::green).tag(32, rectShape(1, kRed, -20, -20, 2040, 530)).place(1, 1).showFrame();
+    const auto loaded = swf::Movie::load(movie.fws(2000, 490));
+    ASSERT_TRUE(loaded);
+    swf::TimelinePlayer player(*loaded, loaded->timeline);
+    const QImage image = swf::renderFrame(*loaded, player, QSize(100, 25), Qt::green, Qt::black)
+                             .convertToFormat(QImage::Format_RGB32);
+    for (const int row : {0, 24}) {
+        const QColor edge = image.pixelColor(50, row);
+        EXPECT_NEAR(edge.red(), 128, 2) << "row " << row << ": half red, half black border";
+        EXPECT_EQ(edge.green(), 0) << "row " << row << ": no background shows under the red";
+    }
+    EXPECT_EQ(image.pixelColor(50, 12), kRed);
 }
 
 TEST(SwfRender, BordersTakeTheBackgroundAndTheStageIsScaled)
