@@ -105,11 +105,12 @@ frmHypno::frmHypno(Program& program)
     platform::setBackground(*lblHai, design::lblHaiBack);
     platform::setForeground(*lblHai, design::lblHaiText);
     // The designed box is narrower than its words in today's fonts; it widens about
-    // its centre rather than cut the words off.
-    if (const int wanted = lblHai->fontMetrics().horizontalAdvance(QStringLiteral("HYPNO")) + 4;
-        wanted > lblHai->width())
-        lblHai->setGeometry(lblHai->geometry().adjusted(-(wanted - lblHai->width()) / 2, 0,
-                                                        (wanted - lblHai->width() + 1) / 2, 0));
+    // its centre, as far as the window's edge allows, rather than cut the words off.
+    if (const int wanted = lblHai->fontMetrics().horizontalAdvance(QStringLiteral("HYPNO")) + 6;
+        wanted > lblHai->width()) {
+        const int left = std::max(0, lblHai->geometry().center().x() - wanted / 2);
+        lblHai->setGeometry(left, lblHai->y(), wanted, lblHai->height());
+    }
 
     Timer1 = new platform::FormTimer(this, 1, [this] { Timer1_Timer(); });
     Timer1->setObjectName(QStringLiteral("Timer1"));
