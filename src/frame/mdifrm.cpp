@@ -157,7 +157,7 @@ QFrame* makeStrip(QWidget* parent, const char* name, int heightTwips, const QCol
 mdifrm::mdifrm(Program& program) : QMainWindow(nullptr), Form(program.forms(), *this), program_(program)
 {
     setObjectName(QStringLiteral("mdifrm"));
-    setWindowTitle(QStringLiteral("Somnara v1.45"));
+    setWindowTitle(ProductNameAndVersion);
     setFont(platform::kVerdana825.toFont());
     buildStrips();
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &mdifrm::updateMenus);

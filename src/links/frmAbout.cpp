@@ -37,7 +37,7 @@ const QColor Text(224, 224, 224);
 const QColor Link(0, 255, 255);
 const QColor ButtonFace(192, 192, 192);
 
-const QString Title = QStringLiteral("Somnara v1.45");
+const QString Title = ProductNameAndVersion;
 const QString Description = QStringLiteral(
     "Somnara is self-hypnosis software which helps you to relax and free your mind from all sorts of "
     "stress and strains. It is a simple and an easy-to-use self help software and is considered to be one "

@@ -30,7 +30,7 @@ constexpr int Timer1Interval = 500; // ms
 
 frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QStringLiteral("frmBoxPendulam"))
 {
-    setWindowTitle(QStringLiteral("Somnara v1.45"));
+    setWindowTitle(ProductNameAndVersion);
     setFont(platform::kVerdana825.toFont());
     platform::setClientSize(*this, design::ClientWidth, design::ClientHeight);
     platform::setBackground(*this, design::Background);

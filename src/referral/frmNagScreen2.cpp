@@ -65,7 +65,7 @@ const QColor LinkText(255, 255, 0);
 const QColor AdvertisementText(255, 255, 255);
 const QColor Check1Text(0, 0, 192);
 
-const QString Title = QStringLiteral("Somnara v1.45");
+const QString Title = ProductNameAndVersion;
 const QString Frame6Caption = QStringLiteral("Download Velmor Softwares");
 const QString Frame2Caption = QStringLiteral("Refer A Friend");
 const QString GoToHome = QStringLiteral("Click Here To Visit Velmor Softwares");

@@ -17,6 +17,9 @@ using VbBool = std::int16_t;
 constexpr VbBool VbTrue = -1;
 constexpr VbBool VbFalse = 0;
 
+// The product's name and version, the caption of every window.
+inline const QString ProductNameAndVersion = QStringLiteral("Somnara v1.45");
+
 // The animation files, as appended to the program's folder. The folder is written
 // without a trailing separator, so each name brings its own.
 namespace movie_files {

@@ -66,7 +66,7 @@ const QColor OptionText(255, 0, 255);
 const QColor CaptionText(255, 255, 0);
 const QColor IntroText(255, 128, 0);
 
-const QString Title = QStringLiteral("Somnara v1.45");
+const QString Title = ProductNameAndVersion;
 const QString Frame1Caption = QStringLiteral("Pick one of the following hypnosis method");
 const QString CaptionLabel =
     QStringLiteral("Input Your text And Concentrate on one of the hypnosis method chosen by you");

@@ -29,7 +29,7 @@ namespace {
 namespace design {
 constexpr int ClientWidth = 11910;
 constexpr int ClientHeight = 5400;
-const QString Caption = QStringLiteral("Somnara v1.45");
+const QString Caption = ProductNameAndVersion;
 
 constexpr TwipsRect lblHai{120, 1800, 495, 375};
 const QString lblHaiCaption = QStringLiteral("HYPNO DISC");
