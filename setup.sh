@@ -48,7 +48,7 @@ if [ "$mode" = fuzz ]; then
   corpus=build-fuzz/corpus
   mkdir -p "$corpus"
   # Findings (crash-*, timeout-*, oom-*) land in build-fuzz/ and fail the run.
-  exec build-fuzz/fuzz/swf_fuzzer -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  exec build-fuzz/fuzz/swf_fuzzer -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
     -max_len=262144 -artifact_prefix=build-fuzz/ -print_final_stats=1 \
     "$corpus" tests/data/swf-conformance
 fi
