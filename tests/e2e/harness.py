@@ -14,7 +14,7 @@ import time
 import unittest
 
 import pyatspi
-from gi.repository import Atspi
+from gi.repository import Atspi, GLib
 
 PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
 
@@ -22,7 +22,11 @@ PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        value = predicate()
+        try:
+            value = predicate()
+        except GLib.Error:
+            # A window closed while it was being looked at: look again.
+            value = None
         if value:
             return value
         time.sleep(interval)
@@ -130,7 +134,10 @@ class Somnara:
 
     def windows(self):
         app = self.application()
-        return list(app) if app is not None else []
+        try:
+            return list(app) if app is not None else []
+        except GLib.Error:
+            return []
 
     def find(self, role, name=None, timeout=10.0):
         """The first control of that role and name, a visible one before one on a hidden
@@ -141,8 +148,10 @@ class Somnara:
             return next((a for a in matches if visible(a)), matches[0] if matches else None)
         return wait_until(look, timeout, what=f"{role} {name!r}")
 
+    # Windows may close while they are being looked at; these never raise for that.
     walk = staticmethod(walk)
     safe_name = staticmethod(safe_name)
+    safe_role = staticmethod(safe_role)
 
     def texts_of(self, accessible):
         return [safe_name(a) for a in walk(accessible) if safe_role(a) == "label"]

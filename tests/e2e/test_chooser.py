@@ -80,7 +80,7 @@ class ChooserTest(ProgramTestCase):
                     wait_until(lambda: display_shown(run), what="the display")
                 run.press(run.find("menu item", "About Software"), opens_modal=True)
                 about = wait_until(lambda: next((w for w in run.windows()
-                                                 if w.getRoleName() == "dialog" and run.showing(w)), None),
+                                                 if run.safe_role(w) == "dialog" and run.showing(w)), None),
                                    what="the About box")
                 self.assertIn("Somnara v1.45", [about.name])
                 run.press(run.find("push button", "OK"))

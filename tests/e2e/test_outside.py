@@ -60,7 +60,7 @@ class OutsideTest(ProgramTestCase):
 
         later = self.start(days_ahead=14)
         later.find(*CHOOSER)
-        self.assertFalse(any(w.getRoleName() == "alert" for w in later.windows()), "no question at 14 days")
+        self.assertFalse(any(later.safe_role(w) == "alert" for w in later.windows()), "no question at 14 days")
         later.stop()
 
         due = self.start(days_ahead=15)
@@ -75,7 +75,7 @@ class OutsideTest(ProgramTestCase):
 
         again = self.start(days_ahead=15)
         again.find(*CHOOSER)
-        self.assertFalse(any(w.getRoleName() == "alert" for w in again.windows()), "asked once, remembered")
+        self.assertFalse(any(again.safe_role(w) == "alert" for w in again.windows()), "asked once, remembered")
 
     def test_refer_a_friend_refuses_bad_entries_and_sends_a_good_one_intact(self):
         run = self.start()
@@ -87,7 +87,7 @@ class OutsideTest(ProgramTestCase):
         alert = run.find("alert", "Somnara")
         self.assertEqual(run.texts_of(alert), ["Please Enter Proper Email Address"])
         run.press(run.find("push button", "OK"))
-        wait_until(lambda: not any(w.getRoleName() == "alert" for w in run.windows()), what="the box to close")
+        wait_until(lambda: not any(run.safe_role(w) == "alert" for w in run.windows()), what="the box to close")
         self.assertEqual(self.opened(), [])
 
         entries = {"Your Name": "Ann & Bob", "Your Email Address": "ann@home.example",

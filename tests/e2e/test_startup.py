@@ -36,7 +36,7 @@ class StartUpTest(ProgramTestCase):
         alert = run.find("alert", "Somnara")
         self.assertEqual(run.texts_of(alert),
                          ["Required File To Run The Software is Missing\nPlease Reinstall the Software"])
-        self.assertFalse(any(w.name == "Somnara v1.45" for w in run.windows()))
+        self.assertFalse(any(run.safe_name(w) == "Somnara v1.45" for w in run.windows()))
         run.press(run.find("push button", "OK"))
         self.assertEqual(run.wait_exit(), 0)
 
