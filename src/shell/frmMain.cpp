@@ -90,10 +90,7 @@ const QString kFileMissing =
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect,
                   const QColor& colour, const FontSpec& font)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    platform::place(*label, rect);
-    label->setFont(font.toFont());
+    auto* label = platform::makeControl<QLabel>(parent, name, text, rect, font);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
     platform::setForeground(*label, colour);
