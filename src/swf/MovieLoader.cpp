@@ -336,6 +336,7 @@ private:
             if (version2) {
                 readLineStyle2Head(styles, start);
                 end.cap = start.cap;
+                end.endCap = start.endCap;
                 end.join = start.join;
                 end.hasFill = start.hasFill;
                 end.miterLimit = start.miterLimit;

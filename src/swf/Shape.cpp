@@ -240,9 +240,10 @@ void readLineStyle2Head(ByteReader& reader, LineStyle& style)
     static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::FlatCap, Qt::SquareCap, Qt::RoundCap};
     static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin, Qt::RoundJoin};
     const std::uint8_t first = reader.u8();
-    reader.u8();
+    const std::uint8_t second = reader.u8();
     style.fixedWidth = (first & 0x06) == 0x06;
     style.cap = caps[first >> 6];
+    style.endCap = caps[second & 3];
     const int join = (first >> 4) & 3;
     style.join = joins[join];
     style.hasFill = (first & 0x08) != 0;

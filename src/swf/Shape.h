@@ -38,7 +38,9 @@ struct FillStyle {
 
 struct LineStyle {
     double width = 20.0;
+    // At the start and at the end of each open run.
     Qt::PenCapStyle cap = Qt::RoundCap;
+    Qt::PenCapStyle endCap = Qt::RoundCap;
     Qt::PenJoinStyle join = Qt::RoundJoin;
     double miterLimit = 3.0;
     bool hasFill = false;

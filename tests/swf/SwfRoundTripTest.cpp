@@ -55,6 +55,8 @@ w::Shape sampleShape()
     w::LineStyle line;
     line.width = 60;
     line.color = {200, 100, 50, 150};
+    line.startCap = w::CapStyle::None;
+    line.endCap = w::CapStyle::Square;
     const std::uint32_t pen = builder.addLine(line);
     builder.polygon({{0, 0}, {800, 0}, {800, 400}, {0, 400}}, linear, pen);
     builder.polygon({{100, 100}, {100, 300}, {300, 300}}, solid);
@@ -114,6 +116,9 @@ TEST(SwfRoundTrip, ShapeRecordsAndStylesOfEveryVersionReadBackAsWritten)
         EXPECT_EQ(tables[0].fills[1].gradient.stops[2].second, toQColor({0, 0, 255, 100}, alpha));
         ASSERT_EQ(tables[0].lines.size(), 1u);
         EXPECT_EQ(tables[0].lines[0].width, 60.0);
+        // Caps are a LINESTYLE2 matter; earlier lines are round at both ends.
+        EXPECT_EQ(tables[0].lines[0].cap, version == w::ShapeVersion::Shape4 ? Qt::FlatCap : Qt::RoundCap) << v;
+        EXPECT_EQ(tables[0].lines[0].endCap, version == w::ShapeVersion::Shape4 ? Qt::SquareCap : Qt::RoundCap) << v;
 
         ASSERT_EQ(records.size(), shape.records.size()) << v;
         const std::vector<QPointF> expected = anchors(shape.records);
