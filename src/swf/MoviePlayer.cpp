@@ -8,12 +8,15 @@ void MoviePlayer::load(const QString& path)
 {
     clear();
     movie_ = Movie::loadFile(path);
-    if (movie_)
+    if (movie_) {
         root_ = std::make_unique<TimelinePlayer>(*movie_, movie_->timeline);
+        renderer_ = std::make_unique<Renderer>(*movie_);
+    }
 }
 
 void MoviePlayer::clear()
 {
+    renderer_.reset();
     root_.reset();
     movie_.reset();
     advanced_ = 0;
@@ -38,7 +41,7 @@ void MoviePlayer::paint(QPainter& painter, const QSize& target, const QColor& ba
         painter.fillRect(QRect(QPoint(0, 0), target), background);
         return;
     }
-    Renderer(*movie_).render(painter, *root_, target, background, background);
+    renderer_->render(painter, *root_, target, background, background);
 }
 
 } // namespace swf

@@ -3,6 +3,7 @@
 // of frames run, drawn on request. The player widget is a thin shell around this.
 
 #include "swf/Movie.h"
+#include "swf/Renderer.h"
 #include "swf/Timeline.h"
 
 #include <QColor>
@@ -37,6 +38,8 @@ public:
 private:
     std::shared_ptr<const Movie> movie_;
     std::unique_ptr<TimelinePlayer> root_;
+    // Kept with the movie: it draws every frame into the same memory.
+    std::unique_ptr<Renderer> renderer_;
     qint64 advanced_ = 0;
 };
 

@@ -1,10 +1,14 @@
 #include "swf/Renderer.h"
 
+#include "swf/StrokeOutline.h"
+
 #include <QImage>
 #include <QLinearGradient>
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 
 namespace swf {
@@ -13,11 +17,17 @@ namespace {
 
 // Half the side of the square every gradient is defined in, in twips.
 constexpr double kGradientHalf = 16384.0;
-// Hairlines and strokes scaled below a pixel still show, as one pixel.
-constexpr double kThinnestStroke = 1.0;
-// Clipping layers nested deeper than this draw their contents unclipped rather than take
-// two more images of the target each.
-constexpr int kMostNestedClips = 8;
+
+// Where in each pixel the picture is sampled, four times, and the samples averaged: the
+// antialiasing of the reference player's high quality, whose edges come out in steps of a
+// quarter. Exact coverage differs from it by more than the eye notices on long straight
+// edges, and these positions, measured against its frames, put those edges where it does.
+constexpr std::array<QPointF, 4> kSamples = {
+    QPointF(0.4375, 0.8125),
+    QPointF(0.9375, 0.5625),
+    QPointF(0.1875, 0.3125),
+    QPointF(0.6875, 0.0625),
+};
 
 double toLinear(double c)
 {
@@ -110,6 +120,36 @@ QSizeF wholeStagePixels(const QRect& stageTwips)
     return {whole(stageTwips.width()), whole(stageTwips.height())};
 }
 
+// Each channel of each pixel of result the rounded mean of the passes.
+void average(const std::array<QImage, kSamples.size()>& passes, QImage& result)
+{
+    static_assert(kSamples.size() == 4, "the sums below hold four bytes per 16-bit lane");
+    for (int y = 0; y < result.height(); ++y) {
+        std::array<const quint32*, 4> lines;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            lines[i] = reinterpret_cast<const quint32*>(passes[i].constScanLine(y));
+        auto* out = reinterpret_cast<quint32*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            // Two channels at a time, each in its own 16-bit lane.
+            quint32 low = 0x00020002u;
+            quint32 high = 0x00020002u;
+            for (const quint32* line : lines) {
+                low += line[x] & 0x00ff00ffu;
+                high += (line[x] >> 8) & 0x00ff00ffu;
+            }
+            out[x] = ((low >> 2) & 0x00ff00ffu) | (((high >> 2) & 0x00ff00ffu) << 8);
+        }
+    }
+}
+
+// Keeps image at size, allocating only when the size changes: a playing movie draws every
+// frame into the same memory.
+void reuse(QImage& image, const QSize& size)
+{
+    if (image.size() != size)
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+}
+
 } // namespace
 
 QRectF stageArea(const QRect& stageTwips, const QSizeF& target)
@@ -134,26 +174,51 @@ QTransform showAll(const QRect& stageTwips, const QSizeF& target)
 void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
                       const QColor& border) const
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF area = stageArea(movie_.stage, target);
-    painter.fillRect(QRect(QPoint(0, 0), target), background);
-    painter.setClipRect(area.toAlignedRect());
-    Context context;
-    context.transform = showAll(movie_.stage, target);
-    context.stageScale = context.transform.m11();
-    drawList(painter, root.displayList(), context);
+    // Rendered in device pixels, so that a high-density screen gets its own detail.
+    const double ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    const QImage image = renderImage(root, (QSizeF(target) * ratio).toSize(), background, border);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(target)), image);
+}
+
+QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
+                             const QColor& border) const
+{
+    outlines_.clear();
+    for (std::size_t i = 0; i < kSamples.size(); ++i) {
+        reuse(passes_[i], size);
+        QPainter painter(&passes_[i]);
+        // The aliased rasteriser takes each pixel's centre; moving the picture by the
+        // centre's distance from the sample makes it take the sample instead.
+        renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i]);
+    }
+    outlines_.clear();
+    reuse(frame_, size);
+    average(passes_, frame_);
     // The content reaches into the pixels the stage covers only in part; the border, laid
     // over it, leaves each such pixel the stage's share of it.
-    painter.setClipping(false);
-    painter.resetTransform();
+    QPainter painter(&frame_);
+    painter.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath outside;
-    outside.addRect(QRectF(QPoint(0, 0), target));
-    outside.addRect(area);
+    outside.addRect(QRectF(QPoint(0, 0), size));
+    outside.addRect(stageArea(movie_.stage, size));
     painter.setPen(Qt::NoPen);
     painter.setBrush(border);
     painter.drawPath(outside);
-    painter.restore();
+    painter.end();
+    return frame_;
+}
+
+void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target,
+                          const QColor& background, const QPointF& shift) const
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRect(QPoint(0, 0), target), background);
+    painter.setClipRect(stageArea(movie_.stage, target).toAlignedRect());
+    Context context;
+    context.transform = showAll(movie_.stage, target) * QTransform::fromTranslate(shift.x(), shift.y());
+    context.stageScale = context.transform.m11();
+    context.shift = shift;
+    drawList(painter, root.displayList(), context);
 }
 
 void Renderer::drawList(QPainter& painter, const DisplayList& list, const Context& context) const
@@ -187,22 +252,29 @@ void Renderer::drawRange(QPainter& painter, DisplayList::const_iterator begin, D
 void Renderer::drawClipped(QPainter& painter, const DisplayObject& clip, DisplayList::const_iterator begin,
                            DisplayList::const_iterator end, const Context& context) const
 {
-    const QSize size = painter.viewport().size();
-    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    // Only where the mask reaches can anything show: the layers are that big and no bigger.
+    const QRect area = maskBounds(clip, context.transform, context.nesting)
+                           .toAlignedRect()
+                           .intersected(QRect(QPoint(0, 0), painter.viewport().size()));
+    if (area.isEmpty())
+        return;
+    Context inner = context;
+    inner.transform = context.transform * QTransform::fromTranslate(-area.left(), -area.top());
+    QImage layer = scratch(context.clips, 0, area.size());
     layer.fill(Qt::transparent);
-    QImage coverage(size, QImage::Format_ARGB32_Premultiplied);
+    QImage coverage = scratch(context.clips, 1, area.size());
     coverage.fill(Qt::transparent);
     {
         QPainter content(&layer);
         content.setRenderHints(painter.renderHints());
-        Context inner = context;
-        ++inner.clips;
-        drawRange(content, begin, end, inner);
+        Context layerContext = inner;
+        ++layerContext.clips;
+        drawRange(content, begin, end, layerContext);
     }
     {
         QPainter cover(&coverage);
         cover.setRenderHints(painter.renderHints());
-        Context maskContext = context;
+        Context maskContext = inner;
         maskContext.mask = true;
         drawObject(cover, clip, maskContext);
     }
@@ -213,8 +285,52 @@ void Renderer::drawClipped(QPainter& painter, const DisplayObject& clip, Display
     }
     painter.save();
     painter.resetTransform();
-    painter.drawImage(0, 0, layer);
+    painter.drawImage(area.topLeft(), layer);
     painter.restore();
+}
+
+QImage Renderer::scratch(int level, int which, const QSize& size) const
+{
+    QImage& memory = clipScratch_[static_cast<std::size_t>(level)][static_cast<std::size_t>(which)];
+    if (memory.width() < size.width() || memory.height() < size.height())
+        memory = QImage(size.expandedTo(memory.size()), QImage::Format_ARGB32_Premultiplied);
+    return QImage(memory.bits(), size.width(), size.height(), memory.bytesPerLine(), memory.format());
+}
+
+QRectF Renderer::maskBounds(const DisplayObject& object, const QTransform& parent, int nesting) const
+{
+    const Character* character = object.visible ? movie_.character(object.characterId) : nullptr;
+    if (character == nullptr)
+        return {};
+    const QTransform transform = object.matrix * parent;
+    // A mask covers with its fills only.
+    const auto fillBounds = [&transform](const ShapeGeometry& geometry) {
+        QRectF bounds;
+        for (const ShapeLayer& layer : geometry.layers)
+            for (const auto& fill : layer.fills)
+                bounds |= transform.mapRect(fill.second.controlPointRect());
+        return bounds;
+    };
+    if (const auto* shape = std::get_if<ShapeCharacter>(character))
+        return fillBounds(shape->geometry);
+    if (const auto* morph = std::get_if<MorphCharacter>(character)) {
+        if (!object.morphCache || object.morphCache->first != object.ratio)
+            object.morphCache.emplace(object.ratio, morph->at(object.ratio));
+        return fillBounds(object.morphCache->second);
+    }
+    if (const auto* text = std::get_if<TextCharacter>(character)) {
+        QRectF bounds;
+        for (const auto& run : text->runs)
+            bounds |= (text->matrix * transform).mapRect(run.second.controlPointRect());
+        return bounds;
+    }
+    if (const auto* bitmap = std::get_if<BitmapCharacter>(character))
+        return (QTransform::fromScale(20, 20) * transform).mapRect(QRectF(bitmap->image.rect()));
+    QRectF bounds;
+    if (object.sprite && nesting < movie_.limits.maxSpriteNesting)
+        for (const auto& child : object.sprite->displayList())
+            bounds |= maskBounds(child.second, transform, nesting + 1);
+    return bounds;
 }
 
 void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const
@@ -225,6 +341,7 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     if (character == nullptr)
         return;
     Context inner = context;
+    inner.placedIn = context.transform;
     inner.transform = object.matrix * context.transform;
     inner.colour = context.colour.after(object.colour);
     if (const auto* shape = std::get_if<ShapeCharacter>(character)) {
@@ -242,7 +359,15 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
         }
     } else if (const auto* bitmap = std::get_if<BitmapCharacter>(character)) {
         painter.setTransform(QTransform::fromScale(20, 20) * inner.transform);
+        // The bitmap's edges are sampled where the pass samples; its pixels are read at each
+        // pixel's centre.
+        QPainterPath outline;
+        outline.addRect(bitmap->image.rect());
+        painter.save();
+        painter.setClipPath(outline, Qt::IntersectClip);
+        painter.setTransform(QTransform::fromScale(20, 20) * inner.unshifted());
         painter.drawImage(0, 0, inner.mask ? bitmap->image : transformed(bitmap->image, inner.colour));
+        painter.restore();
     } else if (object.sprite && inner.nesting < movie_.limits.maxSpriteNesting) {
         ++inner.nesting;
         drawList(painter, object.sprite->displayList(), inner);
@@ -252,26 +377,62 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
 void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, const Context& context) const
 {
     painter.setTransform(context.transform);
-    // Strokes keep at least one pixel, as hairlines do.
+    painter.setPen(Qt::NoPen);
     const double pixelsPerTwip = std::sqrt(std::abs(context.transform.determinant()));
     for (const ShapeLayer& layer : geometry.layers) {
         for (const auto& [style, path] : layer.fills)
             fillPath(painter, path, style, context);
-        if (context.mask)
+        // A shape flattened to a line or a point has no width to stroke across.
+        if (context.mask || !(pixelsPerTwip > 0) || !std::isfinite(pixelsPerTwip))
             continue;
-        painter.setBrush(Qt::NoBrush);
+        // Strokes are filled outlines, so that their edges are sampled as every other edge is.
         for (const auto& [style, path] : layer.strokes) {
-            QPen pen(brushFor(style.fill, context), style.width, Qt::SolidLine, style.cap, style.join);
-            pen.setMiterLimit(style.miterLimit);
-            const double pixels = style.width * (style.fixedWidth ? context.stageScale : pixelsPerTwip);
-            if (style.fixedWidth || pixels < kThinnestStroke) {
-                pen.setCosmetic(true);
-                pen.setWidthF(std::max(pixels, kThinnestStroke));
+            QBrush brush = brushFor(style.fill, context);
+            const double pixels = strokePixels(style, pixelsPerTwip, context);
+            if (style.fixedWidth || pixels < 1.0) {
+                // A width in pixels: outlined where the pixels are. Below a pixel the stroke
+                // is a pixel wide and as much fainter, as hairlines are drawn.
+                const QTransform toDevice = context.unshifted();
+                brush.setTransform(brush.transform() * toDevice);
+                painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
+                painter.setBrush(brush);
+                painter.setOpacity(std::min(pixels, 1.0));
+                painter.drawPath(outline(path, style, std::max(pixels, 1.0), &toDevice));
+                painter.setOpacity(1.0);
+                painter.setTransform(context.transform);
+            } else {
+                painter.setBrush(brush);
+                painter.drawPath(outline(path, style, pixels / pixelsPerTwip, nullptr));
             }
-            painter.setPen(pen);
-            painter.drawPath(path);
         }
     }
+}
+
+const QPainterPath& Renderer::outline(const QPainterPath& path, const LineStyle& style, double width,
+                                      const QTransform* toDevice) const
+{
+    // Keyed by the numbers' bits, which order totally even where a damaged file makes them NaN.
+    const auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+    OutlineKey key{&path, bits(width), {}};
+    if (toDevice != nullptr)
+        key.toDevice = {bits(toDevice->m11()), bits(toDevice->m12()), bits(toDevice->m21()),
+                        bits(toDevice->m22()), bits(toDevice->dx()),  bits(toDevice->dy())};
+    auto found = outlines_.find(key);
+    if (found == outlines_.end())
+        found = outlines_.emplace(key, strokeOutline(toDevice != nullptr ? toDevice->map(path) : path, style, width)).first;
+    return found->second;
+}
+
+double Renderer::strokePixels(const LineStyle& style, double pixelsPerTwip, const Context& context)
+{
+    if (style.fixedWidth)
+        return std::max(style.width * context.stageScale, 1.0);
+    // A stroke is at least a pixel wide, a pixel measured where its shape is placed: a
+    // hairline inside a sprite that is scaled down is scaled down with it, as the reference
+    // player draws it. Sprites scaled up leave the minimum at one pixel.
+    const double placedScale =
+        context.stageScale > 0 ? std::sqrt(std::abs(context.placedIn.determinant())) / context.stageScale : 1.0;
+    return std::max(style.width * pixelsPerTwip, std::min(placedScale, 1.0));
 }
 
 QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
@@ -302,7 +463,7 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
         case Gradient::Spread::Repeat: gradient.setSpread(QGradient::RepeatSpread); break;
         }
         QBrush brush(gradient);
-        brush.setTransform(style.matrix);
+        brush.setTransform(style.matrix * context.pixelCentres());
         return brush;
     }
     case FillStyle::Kind::Bitmap: {
@@ -311,7 +472,7 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
         if (bitmap == nullptr)
             return QBrush(Qt::NoBrush);
         QBrush brush(transformed(bitmap->image, context.colour));
-        brush.setTransform(style.matrix);
+        brush.setTransform(style.matrix * context.pixelCentres());
         return brush;
     }
     }
@@ -330,7 +491,7 @@ void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillS
                 return;
             painter.save();
             painter.setClipPath(path, Qt::IntersectClip);
-            painter.setTransform(style.matrix * context.transform);
+            painter.setTransform(style.matrix * context.unshifted());
             const QImage image = transformed(bitmap->image, context.colour);
             const QRect extent = clampedExtent(image, path, style.matrix);
             painter.drawImage(extent.topLeft(), extent == image.rect() ? image : extendEdges(image, extent));
@@ -358,11 +519,7 @@ QImage Renderer::transformed(const QImage& image, const ColorTransform& colour)
 QImage renderFrame(const Movie& movie, const TimelinePlayer& root, const QSize& size, const QColor& background,
                    const QColor& border)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    Renderer(movie).render(painter, root, size, background, border.isValid() ? border : background);
-    painter.end();
-    return image;
+    return Renderer(movie).renderImage(root, size, background, border.isValid() ? border : background);
 }
 
 } // namespace swf

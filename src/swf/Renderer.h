@@ -1,6 +1,8 @@
 #pragma once
 // Draws a timeline's display list with QPainter. Everything inside is in twips; the one
-// transform from twips to device pixels is the stage placement given by showAll().
+// transform from twips to device pixels is the stage placement given by showAll(). A frame
+// is drawn four times without antialiasing, each time sampling another point of every pixel,
+// and the four averaged: edges in quarter steps, as the reference player shows them.
 
 #include "swf/Movie.h"
 #include "swf/Timeline.h"
@@ -9,6 +11,10 @@
 #include <QRectF>
 #include <QSize>
 #include <QTransform>
+
+#include <array>
+#include <cstdint>
+#include <map>
 
 namespace swf {
 
@@ -22,18 +28,40 @@ QRectF stageArea(const QRect& stageTwips, const QSizeF& target);
 
 class Renderer {
 public:
+    // Clipping layers nested deeper than this draw their contents unclipped rather than take
+    // two more images of the target each.
+    static constexpr int kMostNestedClips = 8;
+
     explicit Renderer(const Movie& movie) : movie_(movie) {}
 
     // Fills the stage with the background, the target outside it with the border colour,
     // and draws the display list on the stage.
     void render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
                 const QColor& border) const;
+    // The same into an image of size device pixels. The image shares the renderer's memory
+    // until the next frame is rendered, which leaves it as it was.
+    QImage renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
+                       const QColor& border) const;
 
 private:
     struct Context {
+        // Twips to device pixels, including this pass's shift.
         QTransform transform;
+        // How far this pass moves the picture so that the rasteriser samples where it should.
+        QPointF shift;
+        QTransform unshifted() const { return transform * QTransform::fromTranslate(-shift.x(), -shift.y()); }
+        // For brushes given in the painter's coordinates: reads them at each pixel's centre,
+        // as if the pass had not moved the picture, so that colours are not blurred by it.
+        QTransform pixelCentres() const
+        {
+            return transform.isInvertible()
+                ? transform * QTransform::fromTranslate(-shift.x(), -shift.y()) * transform.inverted()
+                : QTransform();
+        }
         // Pixels per twip of the stage itself, for strokes that ignore the objects' scaling.
         double stageScale = 0.05;
+        // Twips of the space the object drawn is placed in to device pixels.
+        QTransform placedIn;
         ColorTransform colour;
         // Drawing a clipping layer's shapes: coverage only, in opaque white.
         bool mask = false;
@@ -42,20 +70,47 @@ private:
         int clips = 0;
     };
 
+    // One aliased drawing of the frame with the picture moved by shift pixels.
+    void renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
+                    const QPointF& shift) const;
+
     using DisplayList = std::map<std::uint16_t, DisplayObject>;
     void drawList(QPainter& painter, const DisplayList& list, const Context& context) const;
     void drawRange(QPainter& painter, DisplayList::const_iterator begin, DisplayList::const_iterator end,
                    const Context& context) const;
     void drawClipped(QPainter& painter, const DisplayObject& clip, DisplayList::const_iterator begin,
                      DisplayList::const_iterator end, const Context& context) const;
+    // An image of size over memory kept for clipping layers open at level: which 0 holds
+    // the content, 1 the mask's coverage. Valid until the same one is asked for again.
+    QImage scratch(int level, int which, const QSize& size) const;
+    // Where the object covers as a mask, in the pixels parent maps to.
+    QRectF maskBounds(const DisplayObject& object, const QTransform& parent, int nesting) const;
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const;
     void drawGeometry(QPainter& painter, const ShapeGeometry& geometry, const Context& context) const;
+    // How many device pixels wide a stroke is drawn.
+    static double strokePixels(const LineStyle& style, double pixelsPerTwip, const Context& context);
     QBrush brushFor(const FillStyle& style, const Context& context) const;
     void fillPath(QPainter& painter, const QPainterPath& path, const FillStyle& style, const Context& context) const;
 
     static QImage transformed(const QImage& image, const ColorTransform& colour);
 
+    // A stroke's outline, in shape twips or, given toDevice (without the pass's shift), in
+    // device pixels. The passes of one frame outline each stroke once.
+    const QPainterPath& outline(const QPainterPath& path, const LineStyle& style, double width,
+                                const QTransform* toDevice) const;
+    struct OutlineKey {
+        const QPainterPath* path;
+        std::uint64_t width;
+        std::array<std::uint64_t, 6> toDevice;
+        auto operator<=>(const OutlineKey&) const = default;
+    };
+
     const Movie& movie_;
+    mutable std::map<OutlineKey, QPainterPath> outlines_;
+    // Kept from frame to frame.
+    mutable std::array<QImage, 4> passes_;
+    mutable QImage frame_;
+    mutable std::array<std::array<QImage, 2>, kMostNestedClips> clipScratch_;
 };
 
 // Renders the frame shown by root into a new image of the given size; the border outside the

@@ -24,30 +24,6 @@ const QString kDataDir = QStringLiteral(SWF_CONFORMANCE_DIR);
 // The set's README names this reference as wrong (the reference player's own known bug).
 const QStringList kWrongReferences = {QStringLiteral("ruffle-strokes_scale.swf")};
 
-// Files whose frames differ from the reference only in the coverage of edge pixels: the
-// reference rasteriser takes four samples per pixel, so an edge covering 60% of a pixel comes
-// out as 50% there, one level step past the tolerance. Where such edges run long and straight
-// (stripes, a mask's border, hairline spokes) they add up past 1% of the picture. They are held
-// to the bound given here so that a real fault still fails.
-struct KnownDifference {
-    const char* file;
-    double bound;
-    const char* why;
-};
-const KnownDifference kKnownDifferences[] = {
-    {"shumway-timeline-Timeline6.swf", 0.07, "one pixel column along each of ~30 long stroke edges"},
-    {"shumway-acid-small.swf", 0.02, "dense hairline spokes of 48 small wheels"},
-    {"ruffle-masks.swf", 0.02, "the straight borders of the masked rectangle"},
-};
-
-const KnownDifference* knownDifference(const QString& file)
-{
-    for (const KnownDifference& known : kKnownDifferences)
-        if (file == QLatin1String(known.file))
-            return &known;
-    return nullptr;
-}
-
 struct Row {
     QString file;
     QList<int> frames;
@@ -128,18 +104,14 @@ TEST(SwfConformance, EveryListedFrameMatchesItsReference)
             if (!dumpDir.isEmpty())
                 actual.save(dumpDir + '/' + base);
             const double share = differingShare(actual, reference);
-            const KnownDifference* known = knownDifference(row.file);
             const bool wrongReference = kWrongReferences.contains(row.file);
             std::printf("%-48s %6.2f%% %s\n", qPrintable(base), share * 100.0,
                         share <= 0.01 ? "ok"
                             : wrongReference ? "reference known to be wrong, not counted"
-                            : known != nullptr ? known->why
-                                               : "DIFFERS");
+                                             : "DIFFERS");
             if (share > 0.01)
                 filePasses = false;
-            if (known != nullptr) {
-                EXPECT_LE(share, known->bound) << base.toStdString();
-            } else if (!wrongReference) {
+            if (!wrongReference) {
                 EXPECT_LE(share, 0.01) << base.toStdString();
             }
         }
