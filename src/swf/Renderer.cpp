@@ -124,20 +124,21 @@ QSizeF wholeStagePixels(const QRect& stageTwips)
 void average(const std::array<QImage, kSamples.size()>& passes, QImage& result)
 {
     static_assert(kSamples.size() == 4, "the sums below hold four bytes per 16-bit lane");
-    for (int y = 0; y < result.height(); ++y) {
-        std::array<const quint32*, 4> lines;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            lines[i] = reinterpret_cast<const quint32*>(passes[i].constScanLine(y));
+    const int width = result.width();
+    const int height = result.height();
+    for (int y = 0; y < height; ++y) {
+        const auto* a = reinterpret_cast<const quint32*>(passes[0].constScanLine(y));
+        const auto* b = reinterpret_cast<const quint32*>(passes[1].constScanLine(y));
+        const auto* c = reinterpret_cast<const quint32*>(passes[2].constScanLine(y));
+        const auto* d = reinterpret_cast<const quint32*>(passes[3].constScanLine(y));
         auto* out = reinterpret_cast<quint32*>(result.scanLine(y));
-        for (int x = 0; x < result.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             // Two channels at a time, each in its own 16-bit lane.
-            quint32 low = 0x00020002u;
-            quint32 high = 0x00020002u;
-            for (const quint32* line : lines) {
-                low += line[x] & 0x00ff00ffu;
-                high += (line[x] >> 8) & 0x00ff00ffu;
-            }
-            out[x] = ((low >> 2) & 0x00ff00ffu) | (((high >> 2) & 0x00ff00ffu) << 8);
+            constexpr quint32 kLanes = 0x00ff00ffu;
+            const quint32 low = (a[x] & kLanes) + (b[x] & kLanes) + (c[x] & kLanes) + (d[x] & kLanes) + 0x00020002u;
+            const quint32 high = ((a[x] >> 8) & kLanes) + ((b[x] >> 8) & kLanes) + ((c[x] >> 8) & kLanes) +
+                                 ((d[x] >> 8) & kLanes) + 0x00020002u;
+            out[x] = ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
         }
     }
 }
