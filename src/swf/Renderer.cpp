@@ -178,12 +178,15 @@ void Renderer::render(QPainter& painter, const TimelinePlayer& root, const QSize
     // Rendered in device pixels, so that a high-density screen gets its own detail.
     const double ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
     const QImage image = renderImage(root, (QSizeF(target) * ratio).toSize(), background, border);
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(target)), image);
+    if (!image.isNull())
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(target)), image);
 }
 
 QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
                              const QColor& border) const
 {
+    if (size.isEmpty())
+        return {};
     outlines_.clear();
     for (std::size_t i = 0; i < kSamples.size(); ++i) {
         reuse(passes_[i], size);

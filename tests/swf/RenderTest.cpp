@@ -204,3 +204,25 @@ TEST(SwfRender, StrokesScaleWithTheObjectUnlessMarkedNotTo)
 }
 
 } // namespace
+
+TEST(SwfRender, AHighDensityTargetIsDrawnInItsOwnPixels)
+{
+    // A red square from x = 10.5 px to the right edge: at two device pixels a pixel its
+    // edge falls between device pixels 20 and 21, sharp, where scaling a drawing made at one
+    // pixel a pixel would blur it over both.
+    swftest::Movie movie;
+    movie.background(Qt::white).tag(32, rectShape(1, kRed, 210, 0, 1790, 400)).place(1, 1).showFrame();
+    const auto loaded = swf::Movie::load(movie.fws(2000, 400));
+    ASSERT_TRUE(loaded);
+    const swf::TimelinePlayer player(*loaded, loaded->timeline);
+    QImage target(200, 40, QImage::Format_RGB32);
+    target.setDevicePixelRatio(2.0);
+    {
+        QPainter painter(&target);
+        swf::Renderer(*loaded).render(painter, player, QSize(100, 20), Qt::white, Qt::white);
+    }
+    EXPECT_EQ(target.pixelColor(20, 20), QColor(Qt::white));
+    EXPECT_EQ(target.pixelColor(21, 20), kRed);
+    // Nothing to draw into: no image, and no painter on one.
+    EXPECT_TRUE(swf::renderFrame(*loaded, player, QSize(0, 20), Qt::white).isNull());
+}
