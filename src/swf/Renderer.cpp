@@ -187,7 +187,6 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
 {
     if (size.isEmpty())
         return {};
-    outlines_.clear();
     for (std::size_t i = 0; i < kSamples.size(); ++i) {
         reuse(passes_[i], size);
         QPainter painter(&passes_[i]);
@@ -195,6 +194,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         // centre's distance from the sample makes it take the sample instead.
         renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i]);
     }
+    // Outlines are keyed by the frame's paths, which the next frame may replace.
     outlines_.clear();
     reuse(frame_, size);
     average(passes_, frame_);
@@ -317,11 +317,8 @@ QRectF Renderer::maskBounds(const DisplayObject& object, const QTransform& paren
     };
     if (const auto* shape = std::get_if<ShapeCharacter>(character))
         return fillBounds(shape->geometry);
-    if (const auto* morph = std::get_if<MorphCharacter>(character)) {
-        if (!object.morphCache || object.morphCache->first != object.ratio)
-            object.morphCache.emplace(object.ratio, morph->at(object.ratio));
-        return fillBounds(object.morphCache->second);
-    }
+    if (const auto* morph = std::get_if<MorphCharacter>(character))
+        return fillBounds(morphAt(object, *morph));
     if (const auto* text = std::get_if<TextCharacter>(character)) {
         QRectF bounds;
         for (const auto& run : text->runs)
@@ -335,6 +332,13 @@ QRectF Renderer::maskBounds(const DisplayObject& object, const QTransform& paren
         for (const auto& child : object.sprite->displayList())
             bounds |= maskBounds(child.second, transform, nesting + 1);
     return bounds;
+}
+
+const ShapeGeometry& Renderer::morphAt(const DisplayObject& object, const MorphCharacter& morph)
+{
+    if (!object.morphCache || object.morphCache->first != object.ratio)
+        object.morphCache.emplace(object.ratio, morph.at(object.ratio));
+    return object.morphCache->second;
 }
 
 void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const
@@ -351,9 +355,7 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     if (const auto* shape = std::get_if<ShapeCharacter>(character)) {
         drawGeometry(painter, shape->geometry, inner);
     } else if (const auto* morph = std::get_if<MorphCharacter>(character)) {
-        if (!object.morphCache || object.morphCache->first != object.ratio)
-            object.morphCache.emplace(object.ratio, morph->at(object.ratio));
-        drawGeometry(painter, object.morphCache->second, inner);
+        drawGeometry(painter, morphAt(object, *morph), inner);
     } else if (const auto* text = std::get_if<TextCharacter>(character)) {
         painter.setTransform(text->matrix * inner.transform);
         painter.setPen(Qt::NoPen);

@@ -54,9 +54,7 @@ private:
         // as if the pass had not moved the picture, so that colours are not blurred by it.
         QTransform pixelCentres() const
         {
-            return transform.isInvertible()
-                ? transform * QTransform::fromTranslate(-shift.x(), -shift.y()) * transform.inverted()
-                : QTransform();
+            return transform.isInvertible() ? unshifted() * transform.inverted() : QTransform();
         }
         // Pixels per twip of the stage itself, for strokes that ignore the objects' scaling.
         double stageScale = 0.05;
@@ -85,6 +83,8 @@ private:
     QImage scratch(int level, int which, const QSize& size) const;
     // Where the object covers as a mask, in the pixels parent maps to.
     QRectF maskBounds(const DisplayObject& object, const QTransform& parent, int nesting) const;
+    // The morph shape at the object's ratio, made once for each ratio it is shown at.
+    static const ShapeGeometry& morphAt(const DisplayObject& object, const MorphCharacter& morph);
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const;
     void drawGeometry(QPainter& painter, const ShapeGeometry& geometry, const Context& context) const;
     // How many device pixels wide a stroke is drawn.
