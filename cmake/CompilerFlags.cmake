@@ -1,7 +1,7 @@
 # Warning set for every target of the project.
 add_compile_options(
   -Wall -Wextra -Wpedantic -Wundef -Wpointer-arith -Wformat=2
-  -Wnon-virtual-dtor -Woverloaded-virtual)
+  -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual)
 if(SOMNARA_WERROR)
   add_compile_options(-Werror)
 endif()
