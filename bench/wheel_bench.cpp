@@ -8,10 +8,12 @@
 //
 // Run it on an X server (Xvfb will do): the figures mean little on the offscreen platform.
 
+#include "Controls.h"
+#include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
 #include "platform/QtServices.h"
-#include "shell/Program.h"
+#include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "wheel/frmHypno.h"
 
@@ -135,8 +137,9 @@ void runFor(BenchClock::duration duration)
 
 void proceedToWheel(Program& program)
 {
+    InstallShell(program);
     frmMain& chooser = program.form<frmMain>();
-    chooser.OptHypno[0]->setChecked(true);
+    control<QRadioButton>(chooser, indexed("OptHypno", 0))->setChecked(true);
     chooser.cmdNext_Click();
 }
 
@@ -210,7 +213,7 @@ struct Scenario {
 void leaveWheel(Program& program, QEventLoop& loop)
 {
     if (frmHypno* wheel = program.loaded<frmHypno>())
-        wheel->mnuFileBAck->trigger();
+        control<QAction>(*wheel, "mnuFileBAck")->trigger();
     loop.quit();
 }
 
@@ -221,9 +224,9 @@ void measure(const Scenario& scenario, double seconds)
     proceedToWheel(program);
     mdifrm& frame = *program.loaded<mdifrm>();
     if (scenario.size > 0) {
-        frame.ScrollBarSize->setValue(scenario.size);
-        frame.ScrollBarDensity->setValue(scenario.density);
-        frame.ScrollBarWidth->setValue(scenario.width);
+        control<QScrollBar>(frame, "ScrollBarSize")->setValue(scenario.size);
+        control<QScrollBar>(frame, "ScrollBarDensity")->setValue(scenario.density);
+        control<QScrollBar>(frame, "ScrollBarWidth")->setValue(scenario.width);
     }
 
     const frmHypno& wheel = *program.loaded<frmHypno>();
@@ -298,12 +301,14 @@ private:
             return;
         }
         mdifrm& frame = *program_.loaded<mdifrm>();
-        if (wheel->mnuFile->isVisible()) {
-            wheel->mnuFile->hide();
+        if (QMenu* menu = control<QMenu>(*wheel, "mnuFile"); menu->isVisible()) {
+            menu->hide();
             return;
         }
-        const std::array<QScrollBar*, 4> sliders{frame.ScrollBarSize, frame.ScrollBarDensity, frame.ScrollBarWidth,
-                                                 frame.ScrollBarColorMultiplier};
+        std::array<QScrollBar*, 4> sliders{};
+        for (std::size_t i = 0; const char* name :
+                                {"ScrollBarSize", "ScrollBarDensity", "ScrollBarWidth", "ScrollBarColorMultiplier"})
+            sliders[i++] = control<QScrollBar>(frame, name);
         switch (pick(0, 12)) {
         case 0:
         case 1:
@@ -319,13 +324,14 @@ private:
             break;
         }
         case 5:
-            wheel->mnuFileStopHypnodisc->trigger();
+            control<QAction>(*wheel, "mnuFileStopHypnodisc")->trigger();
             break;
         case 6:
-            wheel->mnuFileStartHypnodisc->trigger();
+            control<QAction>(*wheel, "mnuFileStartHypnodisc")->trigger();
             break;
         case 7:
-            (pick(0, 1) ? wheel->mnuChangeDirection->trigger() : frame.cmdChangeDirection->click());
+            (pick(0, 1) ? control<QAction>(*wheel, "mnuChangeDirection")->trigger()
+                        : control<QPushButton>(frame, "cmdChangeDirection")->click());
             break;
         case 8:
         case 9: {
@@ -340,10 +346,11 @@ private:
             break;
         case 11:
             // Now and then the heaviest settings, to keep long passes in the mix.
-            frame.ScrollBarDensity->setValue(pick(1, 20));
+            control<QScrollBar>(frame, "ScrollBarDensity")->setValue(pick(1, 20));
             break;
         default:
-            (pick(0, 1) ? wheel->mnuFileBAck->trigger() : frame.cmdBack->click());
+            (pick(0, 1) ? control<QAction>(*wheel, "mnuFileBAck")->trigger()
+                        : control<QPushButton>(frame, "cmdBack")->click());
             break;
         }
     }

@@ -1,45 +1,36 @@
 #include "frame/MdiChildForm.h"
 
+#include "app/Program.h"
 #include "frame/mdifrm.h"
-#include "links/frmAbout.h"
-#include "links/modHelp.h"
-#include "shell/Program.h"
+#include "links/HelpMenu.h"
 
 #include <QAction>
 #include <QMdiArea>
-#include <QMenu>
 #include <QMdiSubWindow>
+#include <QMenu>
+
+namespace {
+using help_menu::Command;
+constexpr help_menu::Entry HelpEntries[] = {
+    {Command::OnlineHelp, "mnuOnline", "&Online Help"},
+    {Command::VisitUsOnline, "mnuVisit", "&Visit Us Online"},
+    {Command::Separator, "mnuFileSep1", nullptr},
+    {Command::CheckForUpdate, "mnuUpdate", "&Check for Software Update"},
+    {Command::Separator, "mnuFileSep2", nullptr},
+    {Command::AboutSoftware, "mnuAbout", "&About Software"},
+};
+} // namespace
 
 MdiChildForm::MdiChildForm(Program& program, const QString& name)
     : QWidget(nullptr), Form(program.forms(), *this), program_(program)
 {
     setObjectName(name);
-    buildSharedMenus();
-    subWindow_ = program.form<mdifrm>().addChild(*this);
-}
-
-void MdiChildForm::buildSharedMenus()
-{
     mnuFile = new QMenu(QStringLiteral("&File"), this);
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-
-    mnuHelp = new QMenu(QStringLiteral("&Help"), this);
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuOnline = mnuHelp->addAction(QStringLiteral("&Online Help"), this, &MdiChildForm::mnuOnline_Click);
-    mnuOnline->setObjectName(QStringLiteral("mnuOnline"));
-    mnuVisit = mnuHelp->addAction(QStringLiteral("&Visit Us Online"), this, &MdiChildForm::mnuVisit_Click);
-    mnuVisit->setObjectName(QStringLiteral("mnuVisit"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuFileSep1"));
-    mnuUpdate =
-        mnuHelp->addAction(QStringLiteral("&Check for Software Update"), this, &MdiChildForm::mnuUpdate_Click);
-    mnuUpdate->setObjectName(QStringLiteral("mnuUpdate"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuFileSep2"));
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Software"), this, &MdiChildForm::mnuAbout_Click);
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
-
-    mnuDonate = new QAction(QStringLiteral("&Donate"), this);
-    mnuDonate->setObjectName(QStringLiteral("mnuDonate"));
-    connect(mnuDonate, &QAction::triggered, this, &MdiChildForm::mnuDonate_Click);
+    const help_menu::Menus shared = help_menu::build(*this, program, HelpEntries);
+    mnuHelp = shared.help;
+    mnuDonate = shared.donate;
+    subWindow_ = program.form<mdifrm>().addChild(*this);
 }
 
 QList<QAction*> MdiChildForm::menuBarActions() const
@@ -47,29 +38,13 @@ QList<QAction*> MdiChildForm::menuBarActions() const
     return {mnuFile->menuAction(), mnuHelp->menuAction(), mnuDonate};
 }
 
-void MdiChildForm::mnuOnline_Click()
+void MdiChildForm::goBack()
 {
-    modHelp::OpenOnlineHelp(program_.services().web);
-}
-
-void MdiChildForm::mnuVisit_Click()
-{
-    modHelp::OpenHomeSite(program_.services().web);
-}
-
-void MdiChildForm::mnuUpdate_Click()
-{
-    modHelp::OpenDownloadPage(program_.services().web);
-}
-
-void MdiChildForm::mnuAbout_Click()
-{
-    program_.form<frmAbout>().ShowModal();
-}
-
-void MdiChildForm::mnuDonate_Click()
-{
-    modHelp::OpenDonationPage(program_.services().web);
+    Unload();
+    leaving();
+    if (mdifrm* frame = program_.loaded<mdifrm>())
+        frame->Unload();
+    program_.showChooser();
 }
 
 MdiChildForm::~MdiChildForm() = default;

@@ -21,33 +21,25 @@ public:
     ~MdiChildForm() override;
 
     // The entries of the frame's menu bar while this window is active: the window's
-    // File menu, then the Help menu and the Donate entry that both children share.
+    // File menu, then the Help menu and the Donate entry that every window shares.
     QList<QAction*> menuBarActions() const;
 
     void Show() override;
 
-    void mnuOnline_Click();
-    void mnuVisit_Click();
-    void mnuUpdate_Click();
-    void mnuAbout_Click();
-    void mnuDonate_Click();
-
-    QMenu* mnuFile = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuOnline = nullptr;
-    QAction* mnuVisit = nullptr;
-    QAction* mnuUpdate = nullptr;
-    QAction* mnuAbout = nullptr;
-    QAction* mnuDonate = nullptr;
-
 protected:
+    // Back to the chooser: this window goes, then the frame, then the chooser shows.
+    void goBack();
+    // Runs during goBack, once this window is unloaded and before the frame goes.
+    virtual void leaving() {}
+
     QWidget& placement() override;
     void detach() override;
 
     Program& program_;
+    QMenu* mnuFile = nullptr;
 
 private:
-    void buildSharedMenus();
-
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuDonate = nullptr;
     QPointer<QMdiSubWindow> subWindow_;
 };

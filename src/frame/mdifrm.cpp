@@ -1,15 +1,15 @@
 #include "frame/mdifrm.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
 #include "frame/DisplayButton.h"
+#include "frame/FrameDisplay.h"
 #include "frame/GeneralNumber.h"
 #include "frame/MdiChildForm.h"
 #include "links/modHelp.h"
 #include "platform/FormTimer.h"
 #include "platform/LinkLabel.h"
 #include "platform/Twips.h"
-#include "shell/Program.h"
-#include "shell/frmMain.h"
-#include "wheel/frmHypno.h"
 
 #include <QAction>
 #include <QFrame>
@@ -326,19 +326,54 @@ void mdifrm::MDIForm_Unload()
 {
     // A colour-wheel pass still on the stack ends before its next circle.
     program_.Wheel.StopRequested = true;
-    program_.form<frmMain>().Show();
+    program_.showChooser();
 }
 
-modHypno::DrawingSurface* mdifrm::wheelSurface() const
+FrameDisplay* mdifrm::hostedDisplay() const
 {
-    frmHypno* wheel = program_.loaded<frmHypno>();
-    return wheel ? wheel->viewObject : nullptr;
+    for (QMdiSubWindow* sub : mdiArea->subWindowList())
+        if (auto* display = dynamic_cast<FrameDisplay*>(sub->widget()))
+            return display;
+    return nullptr;
 }
 
-void mdifrm::clearWheel()
+void mdifrm::clearDisplay()
 {
-    if (modHypno::DrawingSurface* surface = wheelSurface())
-        surface->Cls();
+    if (FrameDisplay* display = hostedDisplay())
+        display->Cls();
+}
+
+void mdifrm::setDisplayText(const QString& text)
+{
+    lblDisplay->setText(text);
+}
+
+void mdifrm::setDisplayTextColour(const QColor& colour)
+{
+    platform::setForeground(*lblDisplay, colour);
+}
+
+void mdifrm::setDisplayTextVisible(bool visible)
+{
+    lblDisplay->setVisible(visible);
+}
+
+void mdifrm::hideTextStrip()
+{
+    PicCaption->setVisible(false);
+}
+
+void mdifrm::hideSettingsPanel()
+{
+    Picture1->setVisible(false);
+}
+
+void mdifrm::moveSliders(const SliderValues& values)
+{
+    ScrollBarSize->setValue(values.size);
+    ScrollBarDensity->setValue(values.density);
+    ScrollBarWidth->setValue(values.width);
+    ScrollBarColorMultiplier->setValue(values.colorMultiplier);
 }
 
 void mdifrm::ScrollBarSize_Change()
@@ -347,7 +382,7 @@ void mdifrm::ScrollBarSize_Change()
     // Setting the value runs this handling again, to its end, with the value 1.
     if (ScrollBarSize->value() == 0)
         ScrollBarSize->setValue(1);
-    clearWheel();
+    clearDisplay();
     program_.Wheel.MaxRadius = static_cast<std::int16_t>(ScrollBarSize->value());
 }
 
@@ -355,16 +390,16 @@ void mdifrm::ScrollBarDensity_Change()
 {
     if (ScrollBarDensity->value() == 0)
         ScrollBarDensity->setValue(1);
-    clearWheel();
+    clearDisplay();
     program_.Wheel.RadiusStep = static_cast<float>(ScrollBarDensity->value() / 100.0);
 }
 
 void mdifrm::ScrollBarWidth_Change()
 {
-    clearWheel();
+    clearDisplay();
     program_.Wheel.LineWidth = static_cast<std::int16_t>(ScrollBarWidth->value());
-    if (modHypno::DrawingSurface* surface = wheelSurface())
-        surface->setDrawWidth(program_.Wheel.LineWidth);
+    if (FrameDisplay* display = hostedDisplay())
+        display->setDrawWidth(program_.Wheel.LineWidth);
 }
 
 void mdifrm::ScrollBarColorMultiplier_Change()
@@ -381,8 +416,8 @@ void mdifrm::Timer1_Timer()
 
 void mdifrm::cmdChangeDirection_Click()
 {
-    if (frmHypno* wheel = program_.loaded<frmHypno>())
-        wheel->mnuChangeDirection_Click();
+    if (FrameDisplay* display = hostedDisplay())
+        display->changeDirection();
 }
 
 void mdifrm::cmdBack_Click()

@@ -1,23 +1,23 @@
 #pragma once
 // The display frame: a link strip, a separator, the colour-wheel settings panel and the
 // strip with the user's text, stacked at the top; the display window lives below them.
-// The panel's sliders write the colour-wheel renderer's state as they change.
+// The panel's sliders write the colour-wheel renderer's state as they change and act
+// on the hosted display through its FrameDisplay face.
 
 #include "platform/Form.h"
 
 #include <QMainWindow>
 
+class FrameDisplay;
 class MdiChildForm;
 class Program;
+class QColor;
 class QFrame;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QPushButton;
 class QScrollBar;
-namespace modHypno {
-class DrawingSurface;
-}
 namespace platform {
 class FormTimer;
 class LinkLabel;
@@ -42,10 +42,43 @@ public:
     void ScrollBarColorMultiplier_Change();
     void Timer1_Timer();
 
+    // What the chooser and the displays ask of the frame.
+    // The user's text, shown in the strip below the settings panel.
+    void setDisplayText(const QString& text);
+    void setDisplayTextColour(const QColor& colour);
+    void setDisplayTextVisible(bool visible);
+    // The colour wheel shows no text strip, a movie no settings panel.
+    void hideTextStrip();
+    void hideSettingsPanel();
+    // Moves the settings panel's sliders in this order; each move that changes a
+    // slider runs its change handling, as a user's would.
+    struct SliderValues {
+        int size;
+        int density;
+        int width;
+        int colorMultiplier;
+    };
+    void moveSliders(const SliderValues& values);
+
     // Hosting of the child windows.
     QMdiSubWindow* addChild(MdiChildForm& child);
     void removeChild(MdiChildForm& child);
     void activateChild(QMdiSubWindow& subWindow);
+
+protected:
+    void unloadChildren() override;
+    void detach() override;
+
+private:
+    void buildStrips();
+    void buildSettingsPanel();
+    void updateMenus();
+    // The hosted display the settings panel acts on, if any.
+    FrameDisplay* hostedDisplay() const;
+    void clearDisplay();
+
+    Program& program_;
+    bool shownOnce_ = false;
 
     QFrame* Picture4 = nullptr;
     platform::LinkLabel* Label61 = nullptr;
@@ -64,19 +97,4 @@ public:
     QLabel* lblDisplay = nullptr;
     QMdiArea* mdiArea = nullptr;
     platform::FormTimer* Timer1 = nullptr;
-
-protected:
-    void unloadChildren() override;
-    void detach() override;
-
-private:
-    void buildStrips();
-    void buildSettingsPanel();
-    void updateMenus();
-    // The colour wheel's drawing surface, while the colour-wheel window is loaded.
-    modHypno::DrawingSurface* wheelSurface() const;
-    void clearWheel();
-
-    Program& program_;
-    bool shownOnce_ = false;
 };

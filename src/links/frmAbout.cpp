@@ -1,11 +1,12 @@
 #include "links/frmAbout.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
 #include "links/WebAddresses.h"
 #include "links/modHelp.h"
 #include "platform/LinkLabel.h"
-#include "platform/Twips.h"
-#include "shell/Program.h"
 #include "platform/ProgramImages.h"
+#include "platform/Twips.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -24,16 +24,16 @@ public:
     void cmdOK_Click();
     void lblHomePage_Click();
 
+protected:
+    void reject() override;
+
+private:
+    Program& program_;
+
     QLabel* picIcon = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label1 = nullptr;
     platform::LinkLabel* lblHomePage = nullptr;
     QFrame* Line2 = nullptr;
     QPushButton* cmdOK = nullptr;
-
-protected:
-    void reject() override;
-
-private:
-    Program& program_;
 };

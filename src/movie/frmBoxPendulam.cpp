@@ -1,15 +1,15 @@
 #include "movie/frmBoxPendulam.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
+#include "app/ProgramFiles.h"
 #include "frame/DisplayButton.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
 #include "platform/Twips.h"
-#include "shell/Program.h"
-#include "shell/frmMain.h"
 #include "swf/PlayerWidget.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
@@ -79,10 +79,26 @@ void frmBoxPendulam::detach()
 void frmBoxPendulam::Timer1_Timer()
 {
     const BlinkTick tick = blinkStep(program_.services().random.next(), program_.BlinkPhase, PGBar);
-    QLabel& label = *program_.form<mdifrm>().lblDisplay;
-    platform::setForeground(label, tick.colour);
+    mdifrm& frame = program_.form<mdifrm>();
+    frame.setDisplayTextColour(tick.colour);
     if (tick.visible)
-        label.setVisible(*tick.visible);
+        frame.setDisplayTextVisible(*tick.visible);
+}
+
+void frmBoxPendulam::setMovie(const QString& path)
+{
+    SWF->setMovie(path);
+}
+
+void frmBoxPendulam::setBackgroundColor(const QColor& colour)
+{
+    SWF->setBackgroundColor(colour);
+}
+
+void frmBoxPendulam::hideDirectionChange()
+{
+    mnuChangeDirection->setVisible(false);
+    cmdChangeDirection->setVisible(false);
 }
 
 void frmBoxPendulam::mnuChangeDirection_Click()
@@ -103,10 +119,7 @@ void frmBoxPendulam::cmdChangeDirection_Click()
 
 void frmBoxPendulam::mnuFileBAck_Click()
 {
-    Unload();
-    if (mdifrm* frame = program_.loaded<mdifrm>())
-        frame->Unload();
-    program_.form<frmMain>().Show();
+    goBack();
 }
 
 void frmBoxPendulam::cmdBack_Click()

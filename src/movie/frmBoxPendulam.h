@@ -26,17 +26,27 @@ public:
     void cmdBack_Click();
     void Timer1_Timer();
 
+    // What the chooser asks of the window. The movie file starts playing at once,
+    // replacing what played.
+    void setMovie(const QString& path);
+    void setBackgroundColor(const QColor& colour);
+    // The pendulum swings one way only: no direction change in the menu or the window.
+    void hideDirectionChange();
+
+    // Never shown: the limit of the blink cycle and a copy of its phase.
+    const CycleHolder& blinkCycle() const { return PGBar; }
+
+protected:
+    void detach() override;
+
+private:
     swf::PlayerWidget* SWF = nullptr;
     QPushButton* cmdChangeDirection = nullptr;
     QPushButton* cmdBack = nullptr;
-    // Never shown: the limit of the blink cycle and a copy of its phase.
     CycleHolder PGBar;
     platform::FormTimer* Timer1 = nullptr;
 
     QAction* mnuChangeDirection = nullptr;
     QAction* mnuText = nullptr;
     QAction* mnuFileBAck = nullptr;
-
-protected:
-    void detach() override;
 };

@@ -1,12 +1,13 @@
 #include "referral/frmNagScreen2.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
 #include "links/WebAddresses.h"
 #include "links/modHelp.h"
 #include "platform/LinkLabel.h"
+#include "platform/ProgramImages.h"
 #include "platform/Twips.h"
 #include "referral/modTellAFriend.h"
-#include "shell/Program.h"
-#include "platform/ProgramImages.h"
 
 #include <QApplication>
 #include <QGroupBox>

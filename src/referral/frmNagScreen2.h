@@ -40,22 +40,6 @@ public:
     QString messageText() const;
     void setMessageText(const QString& text);
 
-    QGroupBox* Frame6 = nullptr;
-    platform::LinkLabel* lblGoToHome = nullptr;
-    QLabel* lblAdvertisement = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QPlainTextEdit* txtMessage = nullptr;
-    QLineEdit* txtFriendName = nullptr;
-    QLineEdit* txtFriendEmail = nullptr;
-    QLineEdit* txtEmail = nullptr;
-    QPushButton* cmdSubmit = nullptr;
-    QLineEdit* txtName = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QPushButton* Check1 = nullptr;
-    QLabel* Picture1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label1 = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,4 +56,20 @@ private:
     // The control that last had the focus within this window.
     QPointer<QWidget> focused_;
     QMetaObject::Connection focusWatch_;
+
+    QGroupBox* Frame6 = nullptr;
+    platform::LinkLabel* lblGoToHome = nullptr;
+    QLabel* lblAdvertisement = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QPlainTextEdit* txtMessage = nullptr;
+    QLineEdit* txtFriendName = nullptr;
+    QLineEdit* txtFriendEmail = nullptr;
+    QLineEdit* txtEmail = nullptr;
+    QPushButton* cmdSubmit = nullptr;
+    QLineEdit* txtName = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* Check1 = nullptr;
+    QLabel* Picture1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label1 = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "referral/modTellAFriend.h"
 
+#include "app/Program.h"
 #include "links/WebAddresses.h"
 #include "links/modHelp.h"
-#include "shell/Program.h"
 
 #include <QUrl>
 

@@ -2,6 +2,8 @@
 // The refer-a-friend request: the entries captured from the refer-a-friend window, the
 // checks they must pass, and the address that carries them to the maker's page.
 
+#include "app/ReferralEntries.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,14 +13,7 @@ class Program;
 namespace modTellAFriend {
 
 // The module's strings: empty at start, kept for the whole run (Program holds them).
-struct Strings {
-    QString ReferrerName;
-    QString ReferrerEmail;
-    QString ReferralMessage;
-    QString FriendName;
-    QString FriendEmail;
-    QString ReferralAddress;
-};
+using Strings = ReferralEntries;
 
 // What each entry box shows while nothing has been typed into it.
 namespace placeholders {

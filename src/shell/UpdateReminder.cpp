@@ -1,7 +1,7 @@
 #include "shell/UpdateReminder.h"
 
+#include "app/Program.h"
 #include "links/modHelp.h"
-#include "shell/Program.h"
 #include "shell/Settings.h"
 
 #include <QCalendar>

@@ -1,16 +1,17 @@
 #include "shell/frmMain.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
+#include "app/ProgramFiles.h"
 #include "frame/mdifrm.h"
+#include "links/HelpMenu.h"
 #include "links/WebAddresses.h"
-#include "links/frmAbout.h"
 #include "links/modHelp.h"
 #include "movie/frmBoxPendulam.h"
 #include "platform/LinkLabel.h"
 #include "platform/Twips.h"
 #include "referral/frmNagScreen2.h"
-#include "shell/Program.h"
 #include "shell/UpdateReminder.h"
-#include "swf/PlayerWidget.h"
 #include "wheel/frmHypno.h"
 
 #include <QAction>
@@ -80,6 +81,16 @@ QString banner()
                           "Velmor. Visit ") +
            web_addresses::MainSiteHost + QStringLiteral(" Now");
 }
+
+using help_menu::Command;
+constexpr help_menu::Entry HelpEntries[] = {
+    {Command::OnlineHelp, "mnuHelpOnlineHelp", "&Online Help"},
+    {Command::VisitUsOnline, "mnuHelpVisitUsOnline", "&Visit Us Online"},
+    {Command::Separator, "mnustep1", nullptr},
+    {Command::CheckForUpdate, "mnuHelpCheckUpdate", "&Check For Software Update"},
+    {Command::Separator, "mnuHelpStep2", nullptr},
+    {Command::AboutSoftware, "mnuHelpAboutSoftware", "&About Software"},
+};
 } // namespace design
 
 const QString kNoMethodChosen = QStringLiteral("Please Select any of the following hypnosis method");
@@ -198,25 +209,9 @@ void frmMain::buildMenus()
     mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"), this, &frmMain::mnuFileExit_Click);
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
 
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpOnlineHelp = mnuHelp->addAction(QStringLiteral("&Online Help"), this, &frmMain::mnuHelpOnlineHelp_Click);
-    mnuHelpOnlineHelp->setObjectName(QStringLiteral("mnuHelpOnlineHelp"));
-    mnuHelpVisitUsOnline =
-        mnuHelp->addAction(QStringLiteral("&Visit Us Online"), this, &frmMain::mnuHelpVisitUsOnline_Click);
-    mnuHelpVisitUsOnline->setObjectName(QStringLiteral("mnuHelpVisitUsOnline"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnustep1"));
-    mnuHelpCheckUpdate =
-        mnuHelp->addAction(QStringLiteral("&Check For Software Update"), this, &frmMain::mnuHelpCheckUpdate_Click);
-    mnuHelpCheckUpdate->setObjectName(QStringLiteral("mnuHelpCheckUpdate"));
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("mnuHelpStep2"));
-    mnuHelpAboutSoftware =
-        mnuHelp->addAction(QStringLiteral("&About Software"), this, &frmMain::mnuHelpAboutSoftware_Click);
-    mnuHelpAboutSoftware->setObjectName(QStringLiteral("mnuHelpAboutSoftware"));
-
-    // A menu-bar entry that acts by itself.
-    mnuDonate = menuBar()->addAction(QStringLiteral("&Donate"), this, &frmMain::mnuDonate_Click);
-    mnuDonate->setObjectName(QStringLiteral("mnuDonate"));
+    const help_menu::Menus shared = help_menu::build(*this, program_, design::HelpEntries);
+    menuBar()->addMenu(shared.help);
+    menuBar()->addAction(shared.donate);
 }
 
 void frmMain::Form_Load()
@@ -254,7 +249,7 @@ void frmMain::cmdNext_Click()
     }
     switch (method) {
     case 0: { // Color Wheel
-        program_.form<mdifrm>().PicCaption->setVisible(false);
+        program_.form<mdifrm>().hideTextStrip();
         frmHypno& wheel = program_.form<frmHypno>();
         wheel.Show();
         wheel.setLeft(0);
@@ -263,8 +258,8 @@ void frmMain::cmdNext_Click()
     }
     case 1: { // Color Box
         frmBoxPendulam& box = program_.form<frmBoxPendulam>();
-        box.SWF->setMovie(program_.programFile(movie_files::BoxUpward));
-        program_.form<mdifrm>().Picture1->setVisible(false);
+        box.setMovie(program_.programFile(movie_files::BoxUpward));
+        program_.form<mdifrm>().hideSettingsPanel();
         box.Show();
         box.setLeft(0);
         box.setTop(0);
@@ -273,18 +268,17 @@ void frmMain::cmdNext_Click()
     }
     default: { // Pendulum
         frmBoxPendulam& pendulum = program_.form<frmBoxPendulam>();
-        pendulum.SWF->setBackgroundColor(QColor(0, 0, 0));
-        pendulum.SWF->setMovie(program_.programFile(movie_files::Pendulum));
-        pendulum.mnuChangeDirection->setVisible(false);
-        pendulum.cmdChangeDirection->setVisible(false);
-        program_.form<mdifrm>().Picture1->setVisible(false);
+        pendulum.setBackgroundColor(QColor(0, 0, 0));
+        pendulum.setMovie(program_.programFile(movie_files::Pendulum));
+        pendulum.hideDirectionChange();
+        program_.form<mdifrm>().hideSettingsPanel();
         pendulum.setLeft(0);
         pendulum.setTop(0);
         pendulum.Show();
         break;
     }
     }
-    program_.form<mdifrm>().lblDisplay->setText(txtInputText->text());
+    program_.form<mdifrm>().setDisplayText(txtInputText->text());
     Hide();
 }
 
@@ -299,32 +293,7 @@ void frmMain::mnuFileExit_Click()
     Unload();
 }
 
-void frmMain::mnuHelpOnlineHelp_Click()
-{
-    modHelp::OpenOnlineHelp(program_.services().web);
-}
-
-void frmMain::mnuHelpVisitUsOnline_Click()
-{
-    modHelp::OpenHomeSite(program_.services().web);
-}
-
 void frmMain::Label61_Click()
 {
-    mnuHelpVisitUsOnline_Click();
-}
-
-void frmMain::mnuHelpCheckUpdate_Click()
-{
-    modHelp::OpenDownloadPage(program_.services().web);
-}
-
-void frmMain::mnuHelpAboutSoftware_Click()
-{
-    program_.form<frmAbout>().ShowModal();
-}
-
-void frmMain::mnuDonate_Click()
-{
-    modHelp::OpenDonationPage(program_.services().web);
+    modHelp::OpenHomeSite(program_.services().web);
 }

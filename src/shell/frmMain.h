@@ -34,12 +34,15 @@ public:
     void cmdNext_Click();
     void mnuFileNext_Click();
     void mnuFileExit_Click();
-    void mnuHelpOnlineHelp_Click();
-    void mnuHelpVisitUsOnline_Click();
     void Label61_Click();
-    void mnuHelpCheckUpdate_Click();
-    void mnuHelpAboutSoftware_Click();
-    void mnuDonate_Click();
+
+private:
+    void buildControls();
+    void buildMenus();
+    void checkRequiredFiles();
+
+    Program& program_;
+    QButtonGroup* methodGroup_ = nullptr;
 
     // Controls, by their designed names. OptHypno is indexed by method, not by position.
     QLineEdit* txtInputText = nullptr;
@@ -53,17 +56,4 @@ public:
 
     QAction* mnuFileNext = nullptr;
     QAction* mnuFileExit = nullptr;
-    QAction* mnuHelpOnlineHelp = nullptr;
-    QAction* mnuHelpVisitUsOnline = nullptr;
-    QAction* mnuHelpCheckUpdate = nullptr;
-    QAction* mnuHelpAboutSoftware = nullptr;
-    QAction* mnuDonate = nullptr;
-
-private:
-    void buildControls();
-    void buildMenus();
-    void checkRequiredFiles();
-
-    Program& program_;
-    QButtonGroup* methodGroup_ = nullptr;
 };

@@ -1,7 +1,7 @@
+#include "app/Program.h"
 #include "platform/Accessibility.h"
 #include "platform/ProgramImages.h"
 #include "platform/QtServices.h"
-#include "shell/Program.h"
 #include "shell/StartUp.h"
 
 #include <QApplication>

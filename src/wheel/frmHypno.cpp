@@ -1,10 +1,10 @@
 #include "wheel/frmHypno.h"
 
+#include "app/ProductVersion.h"
+#include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
 #include "platform/Twips.h"
-#include "shell/Program.h"
-#include "shell/frmMain.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -144,11 +144,8 @@ void frmHypno::Form_Load()
     applyChannel(wheel_.Blue, design::Blue);
 
     // Each move that changes a slider runs the frame's change handling.
-    mdifrm& frame = program_.form<mdifrm>();
-    frame.ScrollBarSize->setValue(wheel_.MaxRadius);
-    frame.ScrollBarDensity->setValue(modHypno::roundHalfEven(wheel_.RadiusStep * 100.0));
-    frame.ScrollBarWidth->setValue(wheel_.LineWidth);
-    frame.ScrollBarColorMultiplier->setValue(wheel_.ColorSteps);
+    program_.form<mdifrm>().moveSliders({wheel_.MaxRadius, modHypno::roundHalfEven(wheel_.RadiusStep * 100.0),
+                                         wheel_.LineWidth, wheel_.ColorSteps});
 
     Show();
     Timer1->setEnabled(true);
@@ -221,12 +218,13 @@ void frmHypno::mnuChangeDirection_Click()
 
 void frmHypno::mnuFileBAck_Click()
 {
-    Unload();
+    goBack();
+}
+
+void frmHypno::leaving()
+{
     // A pass still on the stack ends before it draws on the unloaded window.
     wheel_.StopRequested = true;
-    if (mdifrm* frame = program_.loaded<mdifrm>())
-        frame->Unload();
-    program_.form<frmMain>().Show();
 }
 
 void frmHypno::replaceYield(modHypno::YieldHook hook)

@@ -3,6 +3,7 @@
 // 1 ms timer runs one renderer pass per tick; between circles the pass yields here, and
 // the window paces the drawing and brings the picture to the screen.
 
+#include "frame/FrameDisplay.h"
 #include "frame/MdiChildForm.h"
 #include "wheel/Pacing.h"
 #include "wheel/WheelPicture.h"
@@ -13,7 +14,7 @@ namespace platform {
 class FormTimer;
 }
 
-class frmHypno final : public MdiChildForm, public modHypno::DrawingSurface {
+class frmHypno final : public MdiChildForm, public modHypno::DrawingSurface, public FrameDisplay {
     Q_OBJECT
 public:
     explicit frmHypno(Program& program);
@@ -49,16 +50,12 @@ public:
     int DrawWidth() const override { return picture_.DrawWidth(); }
     const WheelPicture& picture() const { return picture_; }
 
+    // The settings panel's way to the direction change.
+    void changeDirection() override { mnuChangeDirection_Click(); }
+
     // The window itself, set at load: the surface the renderer draws on and the frame
     // clears.
     modHypno::DrawingSurface* viewObject = nullptr;
-
-    platform::FormTimer* Timer1 = nullptr;
-    QLabel* lblHai = nullptr;
-    QAction* mnuFileStartHypnodisc = nullptr;
-    QAction* mnuFileStopHypnodisc = nullptr;
-    QAction* mnuChangeDirection = nullptr;
-    QAction* mnuFileBAck = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +66,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void detach() override;
+    void leaving() override;
 
 private:
     void pacedYield();
@@ -80,4 +78,11 @@ private:
     PresentGate presentGate_;
     modHypno::YieldHook yield_;
     Activity activity_;
+
+    platform::FormTimer* Timer1 = nullptr;
+    QLabel* lblHai = nullptr;
+    QAction* mnuFileStartHypnodisc = nullptr;
+    QAction* mnuFileStopHypnodisc = nullptr;
+    QAction* mnuChangeDirection = nullptr;
+    QAction* mnuFileBAck = nullptr;
 };

@@ -4,43 +4,16 @@
 // user interface after every circle; the handlers that run then change the shared
 // WheelState, and the rules below decide when each change takes effect.
 
+#include "app/WheelState.h"
+
 #include <cstdint>
 #include <functional>
 
 namespace modHypno {
 
-struct ColorChannel {
-    std::int16_t Level = 0;
-    // +BaseStep while rising, -BaseStep while falling.
-    std::int16_t Step = 0;
-    std::int16_t BaseStep = 0;
-    std::int16_t MinLevel = 0;
-    std::int16_t MaxLevel = 0;
-    // Level and Step at the first circle of the pass, put back when the pass completes.
-    std::int16_t SavedLevel = 0;
-    std::int16_t SavedStep = 0;
-};
-
-// The renderer's one program-wide record. Everything starts at zero; the colour-wheel
-// window sets the parameters when it loads and the settings panel changes them.
-struct WheelState {
-    float Radius = 0.0f;
-    std::int16_t MaxRadius = 0;
-    float RadiusStep = 0.0f;
-    std::int16_t ColorSteps = 0;
-    std::int16_t LineWidth = 0;
-    // 0: outward passes; 1: inward passes.
-    std::int16_t WheelDirection = 0;
-    // Ends the running pass before its next circle; pending until a pass sees it.
-    bool StopRequested = false;
-    // While false, the next pass restarts the colour sequence and measures the centre.
-    bool CenterReady = false;
-    std::int32_t CenterX = 0;
-    std::int32_t CenterY = 0;
-    ColorChannel Red;
-    ColorChannel Green;
-    ColorChannel Blue;
-};
+// The record the passes work on lives with the run; the renderer knows it by these names.
+using ::ColorChannel;
+using ::WheelState;
 
 // The factor applied to a channel's Step in one colour step.
 constexpr std::int16_t RedStride = 5;

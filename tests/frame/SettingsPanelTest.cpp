@@ -1,6 +1,7 @@
 // The frame's settings panel acting on a running colour wheel: the sliders' change
 // handling, the zero guard, what each slider clears, the value boxes and the buttons.
 
+#include "Controls.h"
 #include "WheelRun.h"
 #include "frame/GeneralNumber.h"
 
@@ -26,20 +27,20 @@ TEST_F(Panel, ValueBoxesShowTheirCaptionsUntilTheFirstTickThenTheValues)
     // A frame of its own, before any colour-wheel window has moved its sliders.
     WheelRun fresh;
     mdifrm& bare = fresh.program.form<mdifrm>();
-    EXPECT_EQ(bare.lblSize->text(), "Size");
-    EXPECT_EQ(bare.lblDensity->text(), "Density");
-    EXPECT_EQ(bare.lblWidth->text(), "Width");
-    EXPECT_EQ(bare.ScrollBarSize->value(), 100);
-    EXPECT_EQ(bare.ScrollBarDensity->value(), 800);
-    EXPECT_EQ(bare.ScrollBarWidth->value(), 1);
-    EXPECT_EQ(bare.ScrollBarColorMultiplier->value(), 1);
+    EXPECT_EQ(control<QLabel>(bare, "lblSize")->text(), "Size");
+    EXPECT_EQ(control<QLabel>(bare, "lblDensity")->text(), "Density");
+    EXPECT_EQ(control<QLabel>(bare, "lblWidth")->text(), "Width");
+    EXPECT_EQ(control<QScrollBar>(bare, "ScrollBarSize")->value(), 100);
+    EXPECT_EQ(control<QScrollBar>(bare, "ScrollBarDensity")->value(), 800);
+    EXPECT_EQ(control<QScrollBar>(bare, "ScrollBarWidth")->value(), 1);
+    EXPECT_EQ(control<QScrollBar>(bare, "ScrollBarColorMultiplier")->value(), 1);
 
-    EXPECT_TRUE(frame().Timer1->isEnabled());
-    EXPECT_EQ(frame().Timer1->interval(), 100);
-    frame().Timer1->tick();
-    EXPECT_EQ(frame().lblSize->text(), "1000");
-    EXPECT_EQ(frame().lblDensity->text(), "5");
-    EXPECT_EQ(frame().lblWidth->text(), "2");
+    EXPECT_TRUE(control<platform::FormTimer>(frame(), "Timer1")->isEnabled());
+    EXPECT_EQ(control<platform::FormTimer>(frame(), "Timer1")->interval(), 100);
+    control<platform::FormTimer>(frame(), "Timer1")->tick();
+    EXPECT_EQ(control<QLabel>(frame(), "lblSize")->text(), "1000");
+    EXPECT_EQ(control<QLabel>(frame(), "lblDensity")->text(), "5");
+    EXPECT_EQ(control<QLabel>(frame(), "lblWidth")->text(), "2");
 }
 
 TEST(GeneralNumber, ShortestFormWithSevenDigitsInTheUsersLocale)
@@ -62,23 +63,23 @@ TEST_F(Panel, TheDensityBoxUsesTheUsersDecimalSeparator)
 {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    frame().ScrollBarDensity->setValue(250);
-    frame().Timer1->tick();
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(250);
+    control<platform::FormTimer>(frame(), "Timer1")->tick();
     QLocale::setDefault(before);
-    EXPECT_EQ(frame().lblDensity->text(), "2,5");
+    EXPECT_EQ(control<QLabel>(frame(), "lblDensity")->text(), "2,5");
 }
 
 TEST_F(Panel, DensityAtZeroJumpsToOneAndClearsThePicture)
 {
     tick();
-    frame().ScrollBarDensity->setValue(0);
-    EXPECT_EQ(frame().ScrollBarDensity->value(), 1);
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(0);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarDensity")->value(), 1);
     EXPECT_FLOAT_EQ(state().RadiusStep, 0.01f);
     EXPECT_TRUE(pictureBlank());
-    frame().Timer1->tick();
-    EXPECT_EQ(frame().lblDensity->text(), QLocale().toString(0.01));
+    control<platform::FormTimer>(frame(), "Timer1")->tick();
+    EXPECT_EQ(control<QLabel>(frame(), "lblDensity")->text(), QLocale().toString(0.01));
     // The next pass's rings are 0.01 twips apart.
-    frame().ScrollBarSize->setValue(2);
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(2);
     const std::vector<SeenCircle> circles = tick();
     ASSERT_GE(circles.size(), 2u);
     EXPECT_NEAR(circles[1].radius - circles[0].radius, 0.01f, 1e-5f);
@@ -89,12 +90,12 @@ TEST_F(Panel, SizeAtZeroJumpsToOneAndPassesDrawOneCircle)
     int clearsBefore = 0;
     tick([&](int circle) {
         if (circle == 30) {
-            frame().ScrollBarSize->setValue(0);
+            control<QScrollBar>(frame(), "ScrollBarSize")->setValue(0);
             clearsBefore = pictureBlank() ? 1 : 0;
         }
     });
     EXPECT_EQ(clearsBefore, 1);
-    EXPECT_EQ(frame().ScrollBarSize->value(), 1);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarSize")->value(), 1);
     EXPECT_EQ(state().MaxRadius, 1);
     const std::vector<SeenCircle> circles = tick();
     ASSERT_EQ(circles.size(), 1u);
@@ -111,9 +112,9 @@ TEST_F(Panel, TheZeroGuardRunsTheChangeHandlingAgainFromInside)
     // The inner run stores 1 and clears; the outer one then clears again and reads 1.
     tick();
     std::vector<std::int16_t> seenInHandler;
-    QObject::connect(frame().ScrollBarSize, &QScrollBar::valueChanged, &frame(),
+    QObject::connect(control<QScrollBar>(frame(), "ScrollBarSize"), &QScrollBar::valueChanged, &frame(),
                      [&](int value) { seenInHandler.push_back(static_cast<std::int16_t>(value)); });
-    frame().ScrollBarSize->setValue(0);
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(0);
     EXPECT_EQ(seenInHandler, (std::vector<std::int16_t>{1, 0}));
     EXPECT_EQ(state().MaxRadius, 1);
     EXPECT_FALSE(state().CenterReady);
@@ -127,12 +128,12 @@ TEST_F(Panel, OnlySizeDensityAndWidthClearThePicture)
         bool clears;
     };
     const std::vector<Row> rows = {
-        {"Size", [&] { frame().ScrollBarSize->setValue(1500); }, true},
-        {"Density", [&] { frame().ScrollBarDensity->setValue(300); }, true},
-        {"Width", [&] { frame().ScrollBarWidth->setValue(7); }, true},
-        {"Color Multiplier", [&] { frame().ScrollBarColorMultiplier->setValue(9); }, false},
+        {"Size", [&] { control<QScrollBar>(frame(), "ScrollBarSize")->setValue(1500); }, true},
+        {"Density", [&] { control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(300); }, true},
+        {"Width", [&] { control<QScrollBar>(frame(), "ScrollBarWidth")->setValue(7); }, true},
+        {"Color Multiplier", [&] { control<QScrollBar>(frame(), "ScrollBarColorMultiplier")->setValue(9); }, false},
         {"left click", [&] { QTest::mouseClick(&wheel(), Qt::LeftButton, {}, QPoint(5, 5)); }, false},
-        {"Change Direction", [&] { frame().cmdChangeDirection->click(); }, false},
+        {"Change Direction", [&] { control<QPushButton>(frame(), "cmdChangeDirection")->click(); }, false},
     };
     for (const Row& row : rows) {
         tick();
@@ -148,10 +149,10 @@ TEST_F(Panel, SizeRestartsTheColoursAtTheNextPassButDensityAndWidthDoNot)
 {
     tick();
     tick();
-    frame().ScrollBarDensity->setValue(400);
-    frame().ScrollBarWidth->setValue(3);
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(400);
+    control<QScrollBar>(frame(), "ScrollBarWidth")->setValue(3);
     EXPECT_EQ(tick()[0].colour, (Rgb{15, 6, 9}));
-    frame().ScrollBarSize->setValue(1200);
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(1200);
     EXPECT_EQ(tick()[0].colour, (Rgb{5, 2, 3}));
 }
 
@@ -159,7 +160,7 @@ TEST_F(Panel, TheColorMultiplierActsFromTheNextCircleWithoutClearing)
 {
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 10)
-            frame().ScrollBarColorMultiplier->setValue(3);
+            control<QScrollBar>(frame(), "ScrollBarColorMultiplier")->setValue(3);
     });
     EXPECT_EQ(circles[9].colour, (Rgb{50, 20, 30}));
     EXPECT_EQ(circles[10].colour, (Rgb{65, 26, 39}));
@@ -171,7 +172,7 @@ TEST_F(Panel, TheWidthActsFromTheNextCircleOfTheRunningPass)
 {
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 100)
-            frame().ScrollBarWidth->setValue(12);
+            control<QScrollBar>(frame(), "ScrollBarWidth")->setValue(12);
     });
     EXPECT_EQ(circles[99].penWidth, 2);
     EXPECT_EQ(circles[100].penWidth, 12);
@@ -185,7 +186,7 @@ TEST_F(Panel, SizeDuringAnInwardPassWaitsForTheNextPass)
     tick();
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 20)
-            frame().ScrollBarSize->setValue(600);
+            control<QScrollBar>(frame(), "ScrollBarSize")->setValue(600);
     });
     ASSERT_EQ(circles.size(), 200u);
     EXPECT_FLOAT_EQ(circles[0].radius, 1000.0f);
@@ -197,7 +198,7 @@ TEST_F(Panel, SizeDuringAnInwardPassWaitsForTheNextPass)
 
 TEST_F(Panel, ADraggedThumbActsOnlyWhenLetGo)
 {
-    QScrollBar& size = *frame().ScrollBarSize;
+    QScrollBar& size = *control<QScrollBar>(frame(), "ScrollBarSize");
     tick();
     size.setSliderDown(true);
     size.setSliderPosition(1800);
@@ -211,7 +212,7 @@ TEST_F(Panel, ADraggedThumbActsOnlyWhenLetGo)
 
 TEST_F(Panel, ArrowsTrackAndKeysActAtOnce)
 {
-    QScrollBar& size = *frame().ScrollBarSize;
+    QScrollBar& size = *control<QScrollBar>(frame(), "ScrollBarSize");
     size.triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(state().MaxRadius, 1001);
     size.triggerAction(QAbstractSlider::SliderPageStepAdd);
@@ -224,33 +225,33 @@ TEST_F(Panel, ArrowsTrackAndKeysActAtOnce)
     // Home is the bottom of the range, which the zero guard turns into 1.
     QTest::keyClick(&size, Qt::Key_Home);
     EXPECT_EQ(state().MaxRadius, 1);
-    QScrollBar& density = *frame().ScrollBarDensity;
+    QScrollBar& density = *control<QScrollBar>(frame(), "ScrollBarDensity");
     density.triggerAction(QAbstractSlider::SliderPageStepSub);
     EXPECT_FLOAT_EQ(state().RadiusStep, 4.9f);
 }
 
 TEST_F(Panel, ChangeDirectionToggles)
 {
-    frame().cmdChangeDirection->click();
+    control<QPushButton>(frame(), "cmdChangeDirection")->click();
     EXPECT_EQ(state().WheelDirection, 1);
-    frame().cmdChangeDirection->click();
+    control<QPushButton>(frame(), "cmdChangeDirection")->click();
     EXPECT_EQ(state().WheelDirection, 0);
 }
 
 TEST_F(Panel, BackFromThePanelUnloadsBothWindowsAndShowsTheChooser)
 {
-    program.form<frmMain>().txtInputText->setText(QStringLiteral("calm"));
+    control<QLineEdit>(program.form<frmMain>(), "txtInputText")->setText(QStringLiteral("calm"));
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 40)
-            frame().cmdBack->click();
+            control<QPushButton>(frame(), "cmdBack")->click();
     });
     EXPECT_EQ(circles.size(), 40u);
     EXPECT_EQ(program.loaded<frmHypno>(), nullptr);
     EXPECT_EQ(program.loaded<mdifrm>(), nullptr);
     frmMain& chooser = program.form<frmMain>();
     EXPECT_TRUE(chooser.isVisible());
-    EXPECT_TRUE(chooser.OptHypno[0]->isChecked());
-    EXPECT_EQ(chooser.txtInputText->text(), "calm");
+    EXPECT_TRUE(control<QRadioButton>(chooser, indexed("OptHypno", 0))->isChecked());
+    EXPECT_EQ(control<QLineEdit>(chooser, "txtInputText")->text(), "calm");
 }
 
 TEST_F(Panel, TheStripsStackInOrderWithTheirDesignedHeights)
@@ -260,17 +261,17 @@ TEST_F(Panel, TheStripsStackInOrderWithTheirDesignedHeights)
     mdifrm& bare = fresh.program.form<mdifrm>();
     bare.Show();
     int top = 0;
-    for (QWidget* strip : std::initializer_list<QWidget*>{bare.Picture4, bare.Picture2, bare.Picture1, bare.PicCaption}) {
+    for (QWidget* strip : std::initializer_list<QWidget*>{control<QFrame>(bare, "Picture4"), control<QFrame>(bare, "Picture2"), control<QFrame>(bare, "Picture1"), control<QFrame>(bare, "PicCaption")}) {
         EXPECT_EQ(strip->y(), top) << strip->objectName().toStdString();
         EXPECT_EQ(strip->width(), bare.centralWidget()->width());
         top += strip->height();
     }
-    EXPECT_EQ(bare.Picture4->height(), 32);
-    EXPECT_EQ(bare.Picture2->height(), 1);
-    EXPECT_EQ(bare.Picture1->height(), 104);
-    EXPECT_EQ(bare.PicCaption->height(), 32);
-    EXPECT_FALSE(frame().PicCaption->isVisible());
-    EXPECT_TRUE(frame().Picture1->isVisible());
+    EXPECT_EQ(control<QFrame>(bare, "Picture4")->height(), 32);
+    EXPECT_EQ(control<QFrame>(bare, "Picture2")->height(), 1);
+    EXPECT_EQ(control<QFrame>(bare, "Picture1")->height(), 104);
+    EXPECT_EQ(control<QFrame>(bare, "PicCaption")->height(), 32);
+    EXPECT_FALSE(control<QFrame>(frame(), "PicCaption")->isVisible());
+    EXPECT_TRUE(control<QFrame>(frame(), "Picture1")->isVisible());
 }
 
 } // namespace

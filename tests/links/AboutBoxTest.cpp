@@ -1,12 +1,14 @@
 // The About box: modal, the same from every window, closed by OK, Enter, Esc and its
 // close box.
 
+#include "Controls.h"
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "links/WebAddresses.h"
 #include "links/frmAbout.h"
 #include "movie/frmBoxPendulam.h"
 #include "platform/LinkLabel.h"
-#include "shell/Program.h"
+#include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "wheel/frmHypno.h"
 
@@ -39,20 +41,22 @@ Content contentOf(frmAbout& about)
     Content content;
     content.title = about.windowTitle();
     content.client = about.size();
-    content.iconShown = !about.picIcon->pixmap().isNull();
-    for (QLabel* label : {about.Label2, about.Label1, static_cast<QLabel*>(about.lblHomePage)}) {
+    content.iconShown = !control<QLabel>(about, "picIcon")->pixmap().isNull();
+    for (QLabel* label : {control<QLabel>(about, "Label2"), control<QLabel>(about, "Label1"), static_cast<QLabel*>(control<platform::LinkLabel>(about, "lblHomePage"))}) {
         content.texts.append(label->text());
         content.places.append(label->geometry());
     }
-    content.texts.append(about.cmdOK->text());
-    content.places.append(about.cmdOK->geometry());
-    content.places.append(about.picIcon->geometry());
-    content.places.append(about.Line2->geometry());
+    content.texts.append(control<QPushButton>(about, "cmdOK")->text());
+    content.places.append(control<QPushButton>(about, "cmdOK")->geometry());
+    content.places.append(control<QLabel>(about, "picIcon")->geometry());
+    content.places.append(control<QFrame>(about, "Line2")->geometry());
     return content;
 }
 
 class AboutBox : public ::testing::Test {
 protected:
+    AboutBox() { InstallShell(program); }
+
     // Opens the box through `open`, which must not return until the box is closed;
     // `whileOpen` runs inside the box's modal loop and is expected to close it.
     void openAndThen(const std::function<void()>& open, const std::function<void(frmAbout&)>& whileOpen)
@@ -81,17 +85,17 @@ TEST_F(AboutBox, SameContentFromEveryWindowAndEachShowingIsFresh)
     frmHypno& wheel = program.form<frmHypno>();
     frmBoxPendulam& movie = program.form<frmBoxPendulam>();
     const std::function<void()> openers[] = {
-        [&] { chooser.mnuHelpAboutSoftware->trigger(); },
-        [&] { wheel.mnuAbout->trigger(); },
-        [&] { movie.mnuAbout->trigger(); },
+        [&] { control<QAction>(chooser, "mnuHelpAboutSoftware")->trigger(); },
+        [&] { control<QAction>(wheel, "mnuAbout")->trigger(); },
+        [&] { control<QAction>(movie, "mnuAbout")->trigger(); },
     };
     QList<Content> seen;
     for (const auto& open : openers)
         openAndThen(open, [&](frmAbout& about) {
             seen.append(contentOf(about));
             // Leave a mark that must not survive into the next showing.
-            about.Label1->setText(QStringLiteral("changed"));
-            about.cmdOK->click();
+            control<QLabel>(about, "Label1")->setText(QStringLiteral("changed"));
+            control<QPushButton>(about, "cmdOK")->click();
         });
     ASSERT_EQ(seen.size(), 3);
     EXPECT_EQ(seen[1], seen[0]);
@@ -103,19 +107,19 @@ TEST_F(AboutBox, ShowsTheDesignedTexts)
 {
     frmAbout& about = program.form<frmAbout>();
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Somnara v1.45"));
-    EXPECT_EQ(about.Label2->text(), QStringLiteral("Somnara v1.45"));
-    EXPECT_TRUE(about.Label1->text().startsWith(QStringLiteral(
+    EXPECT_EQ(control<QLabel>(about, "Label2")->text(), QStringLiteral("Somnara v1.45"));
+    EXPECT_TRUE(control<QLabel>(about, "Label1")->text().startsWith(QStringLiteral(
         "Somnara is self-hypnosis software which helps you to relax and free your mind from all sorts of stress "
         "and strains. It is a simple and an easy-to-use self help software and is considered to be one of the "
         "most traditional, effective and practical ways for relaxing deeply. ")));
-    EXPECT_TRUE(about.Label1->text().contains(QStringLiteral("rights")));
-    EXPECT_EQ(about.lblHomePage->text(), QStringLiteral("Click here to visit ") + web_addresses::MainSiteHost);
-    EXPECT_EQ(about.cmdOK->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(about.cmdOK->isDefault());
-    EXPECT_EQ(about.focusWidget(), about.cmdOK);
+    EXPECT_TRUE(control<QLabel>(about, "Label1")->text().contains(QStringLiteral("rights")));
+    EXPECT_EQ(control<platform::LinkLabel>(about, "lblHomePage")->text(), QStringLiteral("Click here to visit ") + web_addresses::MainSiteHost);
+    EXPECT_EQ(control<QPushButton>(about, "cmdOK")->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(control<QPushButton>(about, "cmdOK")->isDefault());
+    EXPECT_EQ(about.focusWidget(), control<QPushButton>(about, "cmdOK"));
     // Self-sizing labels keep their designed top left and show their whole text.
-    EXPECT_EQ(about.Label2->pos(), QPoint(64, 18));
-    const QLabel& link = *about.lblHomePage;
+    EXPECT_EQ(control<QLabel>(about, "Label2")->pos(), QPoint(64, 18));
+    const QLabel& link = *control<platform::LinkLabel>(about, "lblHomePage");
     EXPECT_GE(link.width(), link.fontMetrics().horizontalAdvance(link.text()));
     about.Unload();
 }
@@ -127,24 +131,24 @@ TEST_F(AboutBox, EnterEscOkAndTheCloseBoxEachCloseIt)
         [](frmAbout& about) { QTest::keyClick(&about, Qt::Key_Return); },
         [](frmAbout& about) { QTest::keyClick(&about, Qt::Key_Enter, Qt::KeypadModifier); },
         [](frmAbout& about) { QTest::keyClick(&about, Qt::Key_Escape); },
-        [](frmAbout& about) { QTest::mouseClick(about.cmdOK, Qt::LeftButton); },
+        [](frmAbout& about) { QTest::mouseClick(control<QPushButton>(about, "cmdOK"), Qt::LeftButton); },
         [](frmAbout& about) { about.close(); },
     };
     for (const auto& close : closers)
-        openAndThen([&] { chooser.mnuHelpAboutSoftware->trigger(); }, close);
+        openAndThen([&] { control<QAction>(chooser, "mnuHelpAboutSoftware")->trigger(); }, close);
     EXPECT_TRUE(fakes.web.opened.isEmpty());
 }
 
 TEST_F(AboutBox, LinkLeavesTheBoxOpenUntilOk)
 {
     frmMain& chooser = program.form<frmMain>();
-    openAndThen([&] { chooser.mnuHelpAboutSoftware->trigger(); },
+    openAndThen([&] { control<QAction>(chooser, "mnuHelpAboutSoftware")->trigger(); },
                 [&](frmAbout& about) {
                     about.lblHomePage_Click();
                     about.lblHomePage_Click();
                     EXPECT_TRUE(about.isVisible());
                     EXPECT_EQ(fakes.web.opened, (QStringList{web_addresses::HomeSite, web_addresses::HomeSite}));
-                    about.cmdOK->click();
+                    control<QPushButton>(about, "cmdOK")->click();
                 });
 }
 

@@ -1,7 +1,9 @@
 // The web-page commands: the address each one opens, the place of every menu entry and
 // label that runs one, and the hand-over to the desktop.
 
+#include "Controls.h"
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "links/WebAddresses.h"
 #include "links/frmAbout.h"
@@ -9,7 +11,7 @@
 #include "movie/frmBoxPendulam.h"
 #include "platform/LinkLabel.h"
 #include "platform/QtServices.h"
-#include "shell/Program.h"
+#include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "wheel/frmHypno.h"
 
@@ -96,6 +98,8 @@ TEST(QtWebOpener, DesktopReceivesTheAddressWithItsEncodingIntact)
 
 class LinkPlaces : public ::testing::Test {
 protected:
+    LinkPlaces() { InstallShell(program); }
+
     // Runs the entry and returns what it opened.
     QStringList opens(const std::function<void()>& entry)
     {
@@ -114,14 +118,14 @@ TEST_F(LinkPlaces, ChooserMenusAndBanner)
     frmMain& chooser = program.form<frmMain>();
     const QStringList help{web_addresses::OnlineHelp};
     const QStringList home{web_addresses::HomeSite};
-    EXPECT_EQ(chooser.mnuHelpCheckUpdate->text(), QStringLiteral("&Check For Software Update"));
-    EXPECT_EQ(opens([&] { chooser.mnuHelpOnlineHelp->trigger(); }), help);
-    EXPECT_EQ(opens([&] { chooser.mnuHelpVisitUsOnline->trigger(); }), home);
-    EXPECT_EQ(opens([&] { chooser.mnuHelpCheckUpdate->trigger(); }), QStringList{web_addresses::DownloadPage});
-    EXPECT_EQ(opens([&] { chooser.mnuDonate->trigger(); }), QStringList{web_addresses::DonationPage});
-    EXPECT_EQ(opens([&] { click(chooser.Label61); }), home);
+    EXPECT_EQ(control<QAction>(chooser, "mnuHelpCheckUpdate")->text(), QStringLiteral("&Check For Software Update"));
+    EXPECT_EQ(opens([&] { control<QAction>(chooser, "mnuHelpOnlineHelp")->trigger(); }), help);
+    EXPECT_EQ(opens([&] { control<QAction>(chooser, "mnuHelpVisitUsOnline")->trigger(); }), home);
+    EXPECT_EQ(opens([&] { control<QAction>(chooser, "mnuHelpCheckUpdate")->trigger(); }), QStringList{web_addresses::DownloadPage});
+    EXPECT_EQ(opens([&] { control<QAction>(chooser, "mnuDonate")->trigger(); }), QStringList{web_addresses::DonationPage});
+    EXPECT_EQ(opens([&] { click(control<platform::LinkLabel>(chooser, "Label61")); }), home);
     // Again: nothing is remembered, the page opens once more.
-    EXPECT_EQ(opens([&] { click(chooser.Label61); }), home);
+    EXPECT_EQ(opens([&] { click(control<platform::LinkLabel>(chooser, "Label61")); }), home);
 }
 
 TEST_F(LinkPlaces, BothDisplayWindowsMenusAndTheFrameBanner)
@@ -129,21 +133,21 @@ TEST_F(LinkPlaces, BothDisplayWindowsMenusAndTheFrameBanner)
     for (MdiChildForm* child : {static_cast<MdiChildForm*>(&program.form<frmHypno>()),
                                 static_cast<MdiChildForm*>(&program.form<frmBoxPendulam>())}) {
         SCOPED_TRACE(child->objectName().toStdString());
-        EXPECT_EQ(child->mnuUpdate->text(), QStringLiteral("&Check for Software Update"));
-        EXPECT_EQ(opens([&] { child->mnuOnline->trigger(); }), QStringList{web_addresses::OnlineHelp});
-        EXPECT_EQ(opens([&] { child->mnuVisit->trigger(); }), QStringList{web_addresses::HomeSite});
-        EXPECT_EQ(opens([&] { child->mnuUpdate->trigger(); }), QStringList{web_addresses::DownloadPage});
-        EXPECT_EQ(opens([&] { child->mnuDonate->trigger(); }), QStringList{web_addresses::DonationPage});
+        EXPECT_EQ(control<QAction>(*child, "mnuUpdate")->text(), QStringLiteral("&Check for Software Update"));
+        EXPECT_EQ(opens([&] { control<QAction>(*child, "mnuOnline")->trigger(); }), QStringList{web_addresses::OnlineHelp});
+        EXPECT_EQ(opens([&] { control<QAction>(*child, "mnuVisit")->trigger(); }), QStringList{web_addresses::HomeSite});
+        EXPECT_EQ(opens([&] { control<QAction>(*child, "mnuUpdate")->trigger(); }), QStringList{web_addresses::DownloadPage});
+        EXPECT_EQ(opens([&] { control<QAction>(*child, "mnuDonate")->trigger(); }), QStringList{web_addresses::DonationPage});
     }
     mdifrm& frame = program.form<mdifrm>();
-    EXPECT_EQ(opens([&] { click(frame.Label61); }), QStringList{web_addresses::HomeSite});
+    EXPECT_EQ(opens([&] { click(control<platform::LinkLabel>(frame, "Label61")); }), QStringList{web_addresses::HomeSite});
 }
 
 TEST_F(LinkPlaces, AboutBoxLinkOpensTheHomePageAndKeepsTheBoxOpen)
 {
     frmAbout& about = program.form<frmAbout>();
     about.show();
-    EXPECT_EQ(opens([&] { click(about.lblHomePage); }), QStringList{web_addresses::HomeSite});
+    EXPECT_EQ(opens([&] { click(control<platform::LinkLabel>(about, "lblHomePage")); }), QStringList{web_addresses::HomeSite});
     EXPECT_TRUE(program.forms().isLoaded(about));
     EXPECT_TRUE(about.isVisible());
     about.Unload();

@@ -1,12 +1,14 @@
 // The movie window driven through a whole Program, as the chooser opens it: direction
 // changes and the flag across reopenings, and the blinking of the text.
 
+#include "Controls.h"
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "movie/frmBoxPendulam.h"
 #include "platform/FormTimer.h"
 #include "platform/QtServices.h"
-#include "shell/Program.h"
+#include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "swf/PlayerWidget.h"
 
@@ -36,6 +38,7 @@ protected:
         program = std::make_unique<Program>(platform::Services{fake.messages, fake.process, fake.instance,
                                                                fake.files, fake.clock, random ? *random : fake.random,
                                                                fake.settings, fake.web});
+        InstallShell(*program);
         program->form<frmMain>().Show();
     }
 
@@ -50,8 +53,8 @@ protected:
     void proceed(Method method)
     {
         frmMain& chooser = program->form<frmMain>();
-        chooser.OptHypno[method]->setChecked(true);
-        chooser.txtInputText->setText(QStringLiteral("I am calm"));
+        control<QRadioButton>(chooser, indexed("OptHypno", method))->setChecked(true);
+        control<QLineEdit>(chooser, "txtInputText")->setText(QStringLiteral("I am calm"));
         chooser.cmdNext_Click();
     }
 
@@ -63,10 +66,10 @@ protected:
         return *loaded;
     }
 
-    QLabel& label() { return *program->form<mdifrm>().lblDisplay; }
+    QLabel& label() { return *control<QLabel>(program->form<mdifrm>(), "lblDisplay"); }
     QColor textColour() { return label().palette().color(QPalette::WindowText); }
     bool textShown() { return !label().isHidden(); }
-    QString movie() { return window().SWF->movie(); }
+    QString movie() { return control<swf::PlayerWidget>(window(), "SWF")->movie(); }
     QString file(const QString& name) { return fake.files.folder + name; }
 
     void back()
@@ -75,7 +78,7 @@ protected:
         program->forms().destroyUnloaded();
     }
 
-    void tick() { window().Timer1->tick(); }
+    void tick() { control<platform::FormTimer>(window(), "Timer1")->tick(); }
 
     fakes::Services fake;
     std::unique_ptr<Program> program;
@@ -86,14 +89,14 @@ TEST_F(MovieWindow, ColorBoxSwitchesBetweenItsTwoMoviesWithTheFlag)
     proceed(ColorBox);
     EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
     EXPECT_EQ(program->BoxDirectionUp, VbTrue);
-    EXPECT_FALSE(window().cmdChangeDirection->isHidden());
-    EXPECT_TRUE(window().mnuChangeDirection->isVisible());
+    EXPECT_FALSE(control<QPushButton>(window(), "cmdChangeDirection")->isHidden());
+    EXPECT_TRUE(control<QAction>(window(), "mnuChangeDirection")->isVisible());
 
-    window().cmdChangeDirection->click();
+    control<QPushButton>(window(), "cmdChangeDirection")->click();
     EXPECT_EQ(movie(), file(QStringLiteral("/BoxDownward.swf")));
     EXPECT_EQ(program->BoxDirectionUp, VbFalse);
 
-    window().mnuChangeDirection->trigger();
+    control<QAction>(window(), "mnuChangeDirection")->trigger();
     EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
     EXPECT_EQ(program->BoxDirectionUp, VbTrue);
 
@@ -115,43 +118,43 @@ TEST_F(MovieWindow, ColorBoxAlwaysStartsUpwardAndPendulumLeavesTheFlagAlone)
     proceed(Pendulum);
     EXPECT_EQ(movie(), file(QStringLiteral("/Pendulum.swf")));
     EXPECT_EQ(program->BoxDirectionUp, VbFalse);
-    EXPECT_EQ(window().SWF->backgroundColor(), QColor(0, 0, 0));
-    EXPECT_TRUE(window().cmdChangeDirection->isHidden());
-    EXPECT_FALSE(window().mnuChangeDirection->isVisible());
+    EXPECT_EQ(control<swf::PlayerWidget>(window(), "SWF")->backgroundColor(), QColor(0, 0, 0));
+    EXPECT_TRUE(control<QPushButton>(window(), "cmdChangeDirection")->isHidden());
+    EXPECT_FALSE(control<QAction>(window(), "mnuChangeDirection")->isVisible());
     back();
 
     // A fresh window: the direction controls are back, and the box runs upward again.
     proceed(ColorBox);
     EXPECT_EQ(movie(), file(QStringLiteral("/BoxUpward.swf")));
     EXPECT_EQ(program->BoxDirectionUp, VbTrue);
-    EXPECT_FALSE(window().cmdChangeDirection->isHidden());
-    EXPECT_TRUE(window().mnuChangeDirection->isVisible());
+    EXPECT_FALSE(control<QPushButton>(window(), "cmdChangeDirection")->isHidden());
+    EXPECT_TRUE(control<QAction>(window(), "mnuChangeDirection")->isVisible());
 }
 
 TEST_F(MovieWindow, TheChosenMoviePlaysAndTheDirectionChangeRestartsIt)
 {
     fake.files.folder = QStringLiteral(SOMNARA_MOVIE_DIR);
     proceed(ColorBox);
-    ASSERT_TRUE(window().SWF->isVisible());
+    ASSERT_TRUE(control<swf::PlayerWidget>(window(), "SWF")->isVisible());
     QTest::qWait(500);
     // 30 frames a second: about fifteen in half a second, however busy the machine.
-    EXPECT_GE(window().SWF->framesAdvanced(), 5);
-    EXPECT_GT(window().SWF->currentFrame(), 1);
+    EXPECT_GE(control<swf::PlayerWidget>(window(), "SWF")->framesAdvanced(), 5);
+    EXPECT_GT(control<swf::PlayerWidget>(window(), "SWF")->currentFrame(), 1);
 
-    window().cmdChangeDirection->click();
-    EXPECT_LT(window().SWF->framesAdvanced(), 3);
+    control<QPushButton>(window(), "cmdChangeDirection")->click();
+    EXPECT_LT(control<swf::PlayerWidget>(window(), "SWF")->framesAdvanced(), 3);
     QTest::qWait(300);
-    EXPECT_GE(window().SWF->framesAdvanced(), 3);
+    EXPECT_GE(control<swf::PlayerWidget>(window(), "SWF")->framesAdvanced(), 3);
 }
 
 TEST_F(MovieWindow, BackUnloadsWindowAndFrameStopsTheTimerAndShowsTheChooser)
 {
     proceed(Pendulum);
-    QPointer<platform::FormTimer> timer = window().Timer1;
+    QPointer<platform::FormTimer> timer = control<platform::FormTimer>(window(), "Timer1");
     EXPECT_TRUE(timer->isEnabled());
     EXPECT_EQ(timer->interval(), 500);
 
-    window().mnuFileBAck->trigger();
+    control<QAction>(window(), "mnuFileBAck")->trigger();
     ASSERT_TRUE(timer);
     EXPECT_FALSE(timer->isEnabled());
     EXPECT_EQ(program->loaded<frmBoxPendulam>(), nullptr);
@@ -175,9 +178,9 @@ TEST_F(MovieWindow, MenusComeInTheirDesignedOrder)
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return texts;
     };
-    EXPECT_EQ(entries(window().mnuFile), (QStringList{"&Change Direction", "Input &Text", "&Back"}));
-    EXPECT_FALSE(window().mnuText->isEnabled());
-    EXPECT_EQ(entries(window().mnuHelp), (QStringList{"&Online Help", "&Visit Us Online", "-",
+    EXPECT_EQ(entries(control<QMenu>(window(), "mnuFile")), (QStringList{"&Change Direction", "Input &Text", "&Back"}));
+    EXPECT_FALSE(control<QAction>(window(), "mnuText")->isEnabled());
+    EXPECT_EQ(entries(control<QMenu>(window(), "mnuHelp")), (QStringList{"&Online Help", "&Visit Us Online", "-",
                                                       "&Check for Software Update", "-", "&About Software"}));
 }
 
@@ -196,10 +199,10 @@ TEST_F(MovieWindow, TextShowsForTwoTicksThenHidesForOne)
         ++n;
         tick();
         EXPECT_EQ(textShown(), expected.shown) << "tick " << n;
-        EXPECT_EQ(window().PGBar.Value, expected.value) << "tick " << n;
+        EXPECT_EQ(window().blinkCycle().Value, expected.value) << "tick " << n;
         EXPECT_EQ(program->BlinkPhase, expected.phase) << "tick " << n;
     }
-    EXPECT_EQ(window().PGBar.Max, 2.0f);
+    EXPECT_EQ(window().blinkCycle().Max, 2.0f);
 }
 
 TEST_F(MovieWindow, AReopenedWindowCarriesOnWithTheCycle)
@@ -214,11 +217,11 @@ TEST_F(MovieWindow, AReopenedWindowCarriesOnWithTheCycle)
     EXPECT_EQ(program->BlinkPhase, 2);
     tick(); // the third tick of the cycle, in the new window: hides, Value untouched
     EXPECT_FALSE(textShown());
-    EXPECT_EQ(window().PGBar.Value, 0.0f);
+    EXPECT_EQ(window().blinkCycle().Value, 0.0f);
     EXPECT_EQ(program->BlinkPhase, 0);
     tick();
     EXPECT_TRUE(textShown());
-    EXPECT_EQ(window().PGBar.Value, 1.0f);
+    EXPECT_EQ(window().blinkCycle().Value, 1.0f);
 }
 
 TEST_F(MovieWindow, EveryTickRecoloursTheTextFromThePalette)

@@ -1,12 +1,13 @@
 // The refer-a-friend window: its design, the support text, the placeholders, the space
 // filter, the checks in their order through the real controls, the links and the exit.
 
+#include "Controls.h"
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "links/WebAddresses.h"
 #include "platform/LinkLabel.h"
 #include "platform/QtServices.h"
 #include "referral/frmNagScreen2.h"
-#include "shell/Program.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -35,24 +36,24 @@ protected:
     }
     static void focusIn(QWidget* box) { box->setFocus(Qt::TabFocusReason); }
     // Moves the focus on to a control that is no entry box.
-    void focusOut() { nag().Picture1->setFocus(Qt::TabFocusReason); }
+    void focusOut() { control<QLabel>(nag(), "Picture1")->setFocus(Qt::TabFocusReason); }
 
     // Fills every entry with a valid value.
     void fillValid()
     {
         frmNagScreen2& form = nag();
-        form.txtName->setText(QStringLiteral("Ann"));
-        form.txtEmail->setText(QStringLiteral("ann@mail.example"));
+        control<QLineEdit>(form, "txtName")->setText(QStringLiteral("Ann"));
+        control<QLineEdit>(form, "txtEmail")->setText(QStringLiteral("ann@mail.example"));
         form.setMessageText(QStringLiteral("Try it"));
-        form.txtFriendName->setText(QStringLiteral("Bob"));
-        form.txtFriendEmail->setText(QStringLiteral("bob@mail.example"));
+        control<QLineEdit>(form, "txtFriendName")->setText(QStringLiteral("Bob"));
+        control<QLineEdit>(form, "txtFriendEmail")->setText(QStringLiteral("bob@mail.example"));
     }
 
     // Submits and returns the one message shown, or an empty text if none was.
     QString submit()
     {
         const std::size_t before = fakes.messages.shown.size();
-        nag().cmdSubmit->click();
+        control<QPushButton>(nag(), "cmdSubmit")->click();
         if (fakes.messages.shown.size() == before)
             return QString();
         EXPECT_EQ(fakes.messages.shown.size(), before + 1);
@@ -64,8 +65,8 @@ protected:
     QStringList entries()
     {
         frmNagScreen2& form = nag();
-        return {form.txtName->text(), form.txtEmail->text(), form.messageText(), form.txtFriendName->text(),
-                form.txtFriendEmail->text()};
+        return {control<QLineEdit>(form, "txtName")->text(), control<QLineEdit>(form, "txtEmail")->text(), form.messageText(), control<QLineEdit>(form, "txtFriendName")->text(),
+                control<QLineEdit>(form, "txtFriendEmail")->text()};
     }
 
     fakes::Services fakes;
@@ -82,8 +83,8 @@ TEST_F(NagScreen, LoadsAboveOtherWindowsWithoutTakingTheFocus)
     EXPECT_TRUE(form.testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Somnara v1.45"));
     EXPECT_EQ(form.size(), QSize(741, 315));
-    EXPECT_EQ(form.focusWidget(), form.cmdClose);
-    EXPECT_FALSE(form.Picture1->pixmap().isNull());
+    EXPECT_EQ(form.focusWidget(), control<QPushButton>(form, "cmdClose"));
+    EXPECT_FALSE(control<QLabel>(form, "Picture1")->pixmap().isNull());
 }
 
 TEST_F(NagScreen, BoxesStartWithTheirPlaceholdersAndTheMessageWithALineBreak)
@@ -91,24 +92,24 @@ TEST_F(NagScreen, BoxesStartWithTheirPlaceholdersAndTheMessageWithALineBreak)
     EXPECT_EQ(entries(), (QStringList{QStringLiteral("Your Name"), QStringLiteral("Your Email Address"),
                                       QStringLiteral("Your Message\r\n"), QStringLiteral("Friend's Name"),
                                       QStringLiteral("Friend's Email Address")}));
-    EXPECT_TRUE(nag().Check1->isCheckable());
-    EXPECT_FALSE(nag().Check1->isChecked());
+    EXPECT_TRUE(control<QPushButton>(nag(), "Check1")->isCheckable());
+    EXPECT_FALSE(control<QPushButton>(nag(), "Check1")->isChecked());
 }
 
 TEST_F(NagScreen, MessageBoxLiesBelowItsFrameYetIsInTheTabOrder)
 {
     frmNagScreen2& form = nag();
-    EXPECT_EQ(form.txtMessage->parentWidget(), form.Frame2);
-    EXPECT_GE(form.txtMessage->geometry().top(), form.Frame2->height());
-    EXPECT_TRUE(form.txtMessage->isVisibleTo(&form));
+    EXPECT_EQ(control<QPlainTextEdit>(form, "txtMessage")->parentWidget(), control<QGroupBox>(form, "Frame2"));
+    EXPECT_GE(control<QPlainTextEdit>(form, "txtMessage")->geometry().top(), control<QGroupBox>(form, "Frame2")->height());
+    EXPECT_TRUE(control<QPlainTextEdit>(form, "txtMessage")->isVisibleTo(&form));
 
     QStringList order;
-    QWidget* widget = form.cmdClose;
+    QWidget* widget = control<QPushButton>(form, "cmdClose");
     do {
         if (widget->focusPolicy() & Qt::TabFocus)
             order.append(widget->objectName());
         widget = widget->nextInFocusChain();
-    } while (widget != form.cmdClose);
+    } while (widget != control<QPushButton>(form, "cmdClose"));
     EXPECT_EQ(order, (QStringList{"cmdClose", "Check1", "Picture1", "txtName", "cmdSubmit", "txtEmail",
                                   "txtFriendEmail", "txtFriendName", "txtMessage", "lblGoToHome"}));
 }
@@ -120,7 +121,7 @@ TEST(NagScreenLoad, SupportTextIsDrawnFromFourByQuarters)
         fakes::Services fakes;
         fakes.random.values = {r};
         Program program(fakes.services());
-        texts.append(program.form<frmNagScreen2>().Label2->text());
+        texts.append(control<QLabel>(program.form<frmNagScreen2>(), "Label2")->text());
         EXPECT_EQ(fakes.random.randomized, 1);
     }
     EXPECT_EQ(texts[1], texts[0]);
@@ -134,23 +135,23 @@ TEST(NagScreenLoad, SupportTextIsDrawnFromFourByQuarters)
 TEST_F(NagScreen, PlaceholdersLeaveOnFocusAndComeBackWhenLeftBlank)
 {
     frmNagScreen2& form = activeNag();
-    focusIn(form.txtName);
-    EXPECT_EQ(form.txtName->text(), QString());
-    form.txtName->setText(QStringLiteral("   "));
-    focusIn(form.txtEmail);
-    EXPECT_EQ(form.txtName->text(), QStringLiteral("Your Name"));
-    EXPECT_EQ(form.txtEmail->text(), QString());
+    focusIn(control<QLineEdit>(form, "txtName"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QString());
+    control<QLineEdit>(form, "txtName")->setText(QStringLiteral("   "));
+    focusIn(control<QLineEdit>(form, "txtEmail"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QStringLiteral("Your Name"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtEmail")->text(), QString());
     focusOut();
-    EXPECT_EQ(form.txtEmail->text(), QStringLiteral("Your Email Address"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtEmail")->text(), QStringLiteral("Your Email Address"));
 
     // A typed entry is left alone both ways, even one that differs only in case.
-    form.txtFriendName->setText(QStringLiteral("friend's name"));
-    focusIn(form.txtFriendName);
+    control<QLineEdit>(form, "txtFriendName")->setText(QStringLiteral("friend's name"));
+    focusIn(control<QLineEdit>(form, "txtFriendName"));
     focusOut();
-    EXPECT_EQ(form.txtFriendName->text(), QStringLiteral("friend's name"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtFriendName")->text(), QStringLiteral("friend's name"));
 
     // The untouched message keeps its line break and is not cleared.
-    focusIn(form.txtMessage);
+    focusIn(control<QPlainTextEdit>(form, "txtMessage"));
     EXPECT_EQ(form.messageText(), QStringLiteral("Your Message\r\n"));
     form.setMessageText(QString());
     focusOut();
@@ -160,32 +161,32 @@ TEST_F(NagScreen, PlaceholdersLeaveOnFocusAndComeBackWhenLeftBlank)
 TEST_F(NagScreen, PlaceholdersStayWhileTheUserIsInAnotherWindow)
 {
     frmNagScreen2& form = activeNag();
-    focusIn(form.txtName);
-    ASSERT_EQ(form.txtName->text(), QString());
+    focusIn(control<QLineEdit>(form, "txtName"));
+    ASSERT_EQ(control<QLineEdit>(form, "txtName")->text(), QString());
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
-    EXPECT_EQ(form.txtName->text(), QString());
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QString());
     QApplication::setActiveWindow(&form);
-    form.txtName->insert(QStringLiteral("Ann"));
-    EXPECT_EQ(form.txtName->text(), QStringLiteral("Ann"));
+    control<QLineEdit>(form, "txtName")->insert(QStringLiteral("Ann"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QStringLiteral("Ann"));
 
     // Coming back by clicking into another box: the first one is left as usual.
-    form.txtName->clear();
+    control<QLineEdit>(form, "txtName")->clear();
     QApplication::setActiveWindow(&other);
     QApplication::setActiveWindow(&form);
-    focusIn(form.txtEmail);
-    EXPECT_EQ(form.txtName->text(), QStringLiteral("Your Name"));
-    EXPECT_EQ(form.txtEmail->text(), QString());
+    focusIn(control<QLineEdit>(form, "txtEmail"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QStringLiteral("Your Name"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtEmail")->text(), QString());
 }
 
 TEST_F(NagScreen, TypedSpaceInAnEmailBoxIsRefusedWithItsMessage)
 {
     frmNagScreen2& form = nag();
-    for (QLineEdit* box : {form.txtEmail, form.txtFriendEmail}) {
+    for (QLineEdit* box : {control<QLineEdit>(form, "txtEmail"), control<QLineEdit>(form, "txtFriendEmail")}) {
         box->setText(QStringLiteral("a@b"));
         box->setCursorPosition(3);
-        form.cmdClose->setFocus();
+        control<QPushButton>(form, "cmdClose")->setFocus();
         const std::size_t before = fakes.messages.shown.size();
         QTest::keyClicks(box, QStringLiteral("x y"));
         EXPECT_EQ(box->text(), QStringLiteral("a@bxy"));
@@ -198,9 +199,9 @@ TEST_F(NagScreen, TypedSpaceInAnEmailBoxIsRefusedWithItsMessage)
         EXPECT_EQ(box->text(), QStringLiteral("a@bxy z"));
     }
     // The other boxes take spaces.
-    form.txtName->clear();
-    QTest::keyClicks(form.txtName, QStringLiteral("A B"));
-    EXPECT_EQ(form.txtName->text(), QStringLiteral("A B"));
+    control<QLineEdit>(form, "txtName")->clear();
+    QTest::keyClicks(control<QLineEdit>(form, "txtName"), QStringLiteral("A B"));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QStringLiteral("A B"));
 }
 
 TEST_F(NagScreen, ChecksComeInTheirOrderAndLeaveTheEntriesAlone)
@@ -209,43 +210,43 @@ TEST_F(NagScreen, ChecksComeInTheirOrderAndLeaveTheEntriesAlone)
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Proper Email Address"));
 
     fillValid();
-    nag().txtEmail->setText(QStringLiteral("  "));
-    nag().txtFriendEmail->setText(QString());
+    control<QLineEdit>(nag(), "txtEmail")->setText(QStringLiteral("  "));
+    control<QLineEdit>(nag(), "txtFriendEmail")->setText(QString());
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Distinct Email Addresses"));
 
     fillValid();
-    nag().txtFriendEmail->setText(QStringLiteral(" ann@mail.example  "));
+    control<QLineEdit>(nag(), "txtFriendEmail")->setText(QStringLiteral(" ann@mail.example  "));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Distinct Email Addresses"));
 
     // An e-mail box at its placeholder never reaches "Please Enter Your Email".
     fillValid();
-    nag().txtEmail->setText(QStringLiteral("Your Email Address"));
+    control<QLineEdit>(nag(), "txtEmail")->setText(QStringLiteral("Your Email Address"));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Proper Email Address"));
 
     fillValid();
-    nag().txtFriendEmail->setText(QStringLiteral("bob@mail"));
+    control<QLineEdit>(nag(), "txtFriendEmail")->setText(QStringLiteral("bob@mail"));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Proper Email Address"));
 
     // Address checks before the names.
     fillValid();
-    nag().txtName->setText(QStringLiteral("Your Name"));
-    nag().txtEmail->setText(QStringLiteral("annmail.example"));
+    control<QLineEdit>(nag(), "txtName")->setText(QStringLiteral("Your Name"));
+    control<QLineEdit>(nag(), "txtEmail")->setText(QStringLiteral("annmail.example"));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Proper Email Address"));
 
     fillValid();
-    nag().txtName->setText(QStringLiteral("Your Name"));
-    nag().txtFriendName->setText(QString());
+    control<QLineEdit>(nag(), "txtName")->setText(QStringLiteral("Your Name"));
+    control<QLineEdit>(nag(), "txtFriendName")->setText(QString());
     const QStringList before = entries();
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Your Name"));
     EXPECT_EQ(entries(), before);
 
     fillValid();
     nag().setMessageText(QStringLiteral("Your Message"));
-    nag().txtFriendName->setText(QStringLiteral("Friend's Name"));
+    control<QLineEdit>(nag(), "txtFriendName")->setText(QStringLiteral("Friend's Name"));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Your Message"));
 
     fillValid();
-    nag().txtFriendName->setText(QStringLiteral("   "));
+    control<QLineEdit>(nag(), "txtFriendName")->setText(QStringLiteral("   "));
     EXPECT_EQ(submit(), QStringLiteral("Please Enter Your Friend's Name"));
 
     EXPECT_TRUE(fakes.web.opened.isEmpty());
@@ -255,10 +256,10 @@ TEST_F(NagScreen, GoodEntriesOpenTheRequestEachTimeTheyAreSent)
 {
     frmNagScreen2& form = nag();
     fillValid();
-    form.txtName->setText(QStringLiteral("  Tom & Jerry "));
+    control<QLineEdit>(form, "txtName")->setText(QStringLiteral("  Tom & Jerry "));
     form.setMessageText(QStringLiteral("Your Message\r\n"));
-    form.txtEmail->setText(QStringLiteral("Ann@Mail.example"));
-    form.txtFriendEmail->setText(QStringLiteral("ann@mail.example"));
+    control<QLineEdit>(form, "txtEmail")->setText(QStringLiteral("Ann@Mail.example"));
+    control<QLineEdit>(form, "txtFriendEmail")->setText(QStringLiteral("ann@mail.example"));
     EXPECT_EQ(submit(), QString());
     EXPECT_EQ(submit(), QString());
     const QString expected = web_addresses::ReferAFriendPage +
@@ -269,19 +270,19 @@ TEST_F(NagScreen, GoodEntriesOpenTheRequestEachTimeTheyAreSent)
     EXPECT_EQ(program.tellAFriend.ReferrerName, QStringLiteral("Tom & Jerry"));
     EXPECT_EQ(program.tellAFriend.ReferralAddress, expected);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.txtName->text(), QStringLiteral("  Tom & Jerry "));
+    EXPECT_EQ(control<QLineEdit>(form, "txtName")->text(), QStringLiteral("  Tom & Jerry "));
 }
 
 TEST_F(NagScreen, TypedMultiLineMessageTravelsWithWindowsLineBreaks)
 {
     frmNagScreen2& form = nag();
     fillValid();
-    form.txtMessage->clear();
-    QTest::keyClicks(form.txtMessage, QStringLiteral("Hi"));
-    QTest::keyClick(form.txtMessage, Qt::Key_Return);
+    control<QPlainTextEdit>(form, "txtMessage")->clear();
+    QTest::keyClicks(control<QPlainTextEdit>(form, "txtMessage"), QStringLiteral("Hi"));
+    QTest::keyClick(control<QPlainTextEdit>(form, "txtMessage"), Qt::Key_Return);
     QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("é"));
-    QApplication::sendEvent(form.txtMessage, &accented);
-    QTest::keyClicks(form.txtMessage, QStringLiteral("+=#"));
+    QApplication::sendEvent(control<QPlainTextEdit>(form, "txtMessage"), &accented);
+    QTest::keyClicks(control<QPlainTextEdit>(form, "txtMessage"), QStringLiteral("+=#"));
     EXPECT_EQ(submit(), QString());
     ASSERT_EQ(fakes.web.opened.size(), 1);
     EXPECT_TRUE(fakes.web.opened[0].contains(QStringLiteral("&taf3=Hi%0D%0A%C3%A9%2B%3D%23&taf4=")))
@@ -291,23 +292,23 @@ TEST_F(NagScreen, TypedMultiLineMessageTravelsWithWindowsLineBreaks)
 TEST_F(NagScreen, Check1OpensTheHomeSiteOnceAndPopsBackUp)
 {
     frmNagScreen2& form = nag();
-    QTest::mouseClick(form.Check1, Qt::LeftButton);
-    EXPECT_FALSE(form.Check1->isChecked());
+    QTest::mouseClick(control<QPushButton>(form, "Check1"), Qt::LeftButton);
+    EXPECT_FALSE(control<QPushButton>(form, "Check1")->isChecked());
     EXPECT_EQ(fakes.web.opened, QStringList{web_addresses::HomeSite});
-    QTest::keyClick(form.Check1, Qt::Key_Space);
-    EXPECT_FALSE(form.Check1->isChecked());
+    QTest::keyClick(control<QPushButton>(form, "Check1"), Qt::Key_Space);
+    EXPECT_FALSE(control<QPushButton>(form, "Check1")->isChecked());
     EXPECT_EQ(fakes.web.opened, (QStringList{web_addresses::HomeSite, web_addresses::HomeSite}));
 }
 
 TEST_F(NagScreen, GoToHomeOpensTheSoftwareCatalogue)
 {
-    QTest::mouseClick(nag().lblGoToHome, Qt::LeftButton);
+    QTest::mouseClick(control<platform::LinkLabel>(nag(), "lblGoToHome"), Qt::LeftButton);
     EXPECT_EQ(fakes.web.opened, QStringList{web_addresses::SoftwareCatalog});
 }
 
 TEST_F(NagScreen, ExitEndsTheProgram)
 {
-    nag().cmdClose->click();
+    control<QPushButton>(nag(), "cmdClose")->click();
     EXPECT_TRUE(program.ended());
     EXPECT_EQ(fakes.process.ends, 1);
     EXPECT_EQ(program.loaded<frmNagScreen2>(), nullptr);

@@ -1,5 +1,6 @@
 // The chooser: the choice of method, the text, Proceed and the way back.
 
+#include "Controls.h"
 #include "ProgramFixture.h"
 
 #include "frame/mdifrm.h"
@@ -28,35 +29,36 @@ protected:
     void SetUp() override { StartUp(program); }
 
     frmMain& chooser() { return *program.loaded<frmMain>(); }
+    QRadioButton* option(int method) { return control<QRadioButton>(chooser(), indexed("OptHypno", method)); }
 
     void proceedWith(Method method, const QString& text = QStringLiteral("relax"))
     {
-        chooser().OptHypno[method]->setChecked(true);
-        chooser().txtInputText->setText(text);
-        chooser().cmdNext->click();
+        option(method)->setChecked(true);
+        control<QLineEdit>(chooser(), "txtInputText")->setText(text);
+        control<QPushButton>(chooser(), "cmdNext")->click();
     }
 
     void goBack()
     {
         if (frmHypno* wheel = program.loaded<frmHypno>())
-            wheel->mnuFileBAck->trigger();
+            control<QAction>(*wheel, "mnuFileBAck")->trigger();
         else if (frmBoxPendulam* movie = program.loaded<frmBoxPendulam>())
-            movie->cmdBack->click();
+            control<QPushButton>(*movie, "cmdBack")->click();
         returnToEventLoop();
     }
 };
 
 TEST_F(ChooserTest, ProceedWithoutAChoiceSaysSoAndChangesNothing)
 {
-    chooser().txtInputText->setText(QStringLiteral("calm"));
-    chooser().mnuFileNext->trigger();
-    chooser().cmdNext->click();
+    control<QLineEdit>(chooser(), "txtInputText")->setText(QStringLiteral("calm"));
+    control<QAction>(chooser(), "mnuFileNext")->trigger();
+    control<QPushButton>(chooser(), "cmdNext")->click();
 
     EXPECT_EQ(fake.messages.texts(),
               QStringList(2, QStringLiteral("Please Select any of the following hypnosis method")));
     EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
     EXPECT_TRUE(chooser().isVisible());
-    EXPECT_EQ(chooser().txtInputText->text(), QStringLiteral("calm"));
+    EXPECT_EQ(control<QLineEdit>(chooser(), "txtInputText")->text(), QStringLiteral("calm"));
     EXPECT_EQ(program.loaded<mdifrm>(), nullptr);
 
     proceedWith(ColorWheel);
@@ -66,17 +68,17 @@ TEST_F(ChooserTest, ProceedWithoutAChoiceSaysSoAndChangesNothing)
 
 TEST_F(ChooserTest, OptionsAreIndexedByMethodNotByPosition)
 {
-    EXPECT_EQ(chooser().OptHypno[ColorWheel]->text(), QStringLiteral("Color Wheel"));
-    EXPECT_EQ(chooser().OptHypno[ColorBox]->text(), QStringLiteral("Color Box"));
-    EXPECT_EQ(chooser().OptHypno[Pendulum]->text(), QStringLiteral("Pendulum"));
-    EXPECT_LT(chooser().OptHypno[Pendulum]->x(), chooser().OptHypno[ColorBox]->x());
-    EXPECT_LT(chooser().OptHypno[ColorBox]->x(), chooser().OptHypno[ColorWheel]->x());
-    for (QRadioButton* option : chooser().OptHypno)
-        EXPECT_FALSE(option->isChecked()) << "none is chosen at start";
+    EXPECT_EQ(option(ColorWheel)->text(), QStringLiteral("Color Wheel"));
+    EXPECT_EQ(option(ColorBox)->text(), QStringLiteral("Color Box"));
+    EXPECT_EQ(option(Pendulum)->text(), QStringLiteral("Pendulum"));
+    EXPECT_LT(option(Pendulum)->x(), option(ColorBox)->x());
+    EXPECT_LT(option(ColorBox)->x(), option(ColorWheel)->x());
+    for (const Method method : {ColorWheel, ColorBox, Pendulum})
+        EXPECT_FALSE(option(method)->isChecked()) << "none is chosen at start";
 
-    chooser().OptHypno[ColorBox]->setChecked(true);
-    chooser().OptHypno[Pendulum]->setChecked(true);
-    EXPECT_FALSE(chooser().OptHypno[ColorBox]->isChecked()) << "choosing one clears the others";
+    option(ColorBox)->setChecked(true);
+    option(Pendulum)->setChecked(true);
+    EXPECT_FALSE(option(ColorBox)->isChecked()) << "choosing one clears the others";
 }
 
 TEST_F(ChooserTest, ColorWheelShowsTheWheelInTheFrameWithTheTextStripHidden)
@@ -89,9 +91,9 @@ TEST_F(ChooserTest, ColorWheelShowsTheWheelInTheFrameWithTheTextStripHidden)
     EXPECT_TRUE(wheel.isVisible());
     EXPECT_EQ(wheel.Left(), 0);
     EXPECT_EQ(wheel.Top(), 0);
-    EXPECT_TRUE(frame.PicCaption->isHidden());
-    EXPECT_FALSE(frame.Picture1->isHidden());
-    EXPECT_EQ(frame.lblDisplay->text(), QStringLiteral("I am calm"));
+    EXPECT_TRUE(control<QFrame>(frame, "PicCaption")->isHidden());
+    EXPECT_FALSE(control<QFrame>(frame, "Picture1")->isHidden());
+    EXPECT_EQ(control<QLabel>(frame, "lblDisplay")->text(), QStringLiteral("I am calm"));
     EXPECT_FALSE(chooser().isVisible());
     EXPECT_EQ(program.loaded<frmBoxPendulam>(), nullptr);
 }
@@ -102,15 +104,15 @@ TEST_F(ChooserTest, ColorBoxPlaysTheUpwardMovieAndSetsTheDirectionFlag)
     mdifrm& frame = *program.loaded<mdifrm>();
     frmBoxPendulam& movie = *program.loaded<frmBoxPendulam>();
 
-    EXPECT_EQ(movie.SWF->movie(), QStringLiteral("/opt/somnara/BoxUpward.swf"));
-    EXPECT_TRUE(frame.Picture1->isHidden());
-    EXPECT_FALSE(frame.PicCaption->isHidden());
+    EXPECT_EQ(control<swf::PlayerWidget>(movie, "SWF")->movie(), QStringLiteral("/opt/somnara/BoxUpward.swf"));
+    EXPECT_TRUE(control<QFrame>(frame, "Picture1")->isHidden());
+    EXPECT_FALSE(control<QFrame>(frame, "PicCaption")->isHidden());
     EXPECT_TRUE(movie.isVisible());
     EXPECT_EQ(movie.Left(), 0);
     EXPECT_EQ(movie.Top(), 0);
     EXPECT_EQ(program.BoxDirectionUp, VbTrue);
-    EXPECT_TRUE(movie.mnuChangeDirection->isVisible());
-    EXPECT_FALSE(movie.cmdChangeDirection->isHidden());
+    EXPECT_TRUE(control<QAction>(movie, "mnuChangeDirection")->isVisible());
+    EXPECT_FALSE(control<QPushButton>(movie, "cmdChangeDirection")->isHidden());
 }
 
 TEST_F(ChooserTest, PendulumPlaysOnBlackHidesTheDirectionControlsAndLeavesTheFlag)
@@ -119,11 +121,11 @@ TEST_F(ChooserTest, PendulumPlaysOnBlackHidesTheDirectionControlsAndLeavesTheFla
     proceedWith(Pendulum);
     frmBoxPendulam& movie = *program.loaded<frmBoxPendulam>();
 
-    EXPECT_EQ(movie.SWF->movie(), QStringLiteral("/opt/somnara/Pendulum.swf"));
-    EXPECT_EQ(movie.SWF->backgroundColor(), QColor(0, 0, 0));
-    EXPECT_FALSE(movie.mnuChangeDirection->isVisible());
-    EXPECT_TRUE(movie.cmdChangeDirection->isHidden());
-    EXPECT_TRUE(program.loaded<mdifrm>()->Picture1->isHidden());
+    EXPECT_EQ(control<swf::PlayerWidget>(movie, "SWF")->movie(), QStringLiteral("/opt/somnara/Pendulum.swf"));
+    EXPECT_EQ(control<swf::PlayerWidget>(movie, "SWF")->backgroundColor(), QColor(0, 0, 0));
+    EXPECT_FALSE(control<QAction>(movie, "mnuChangeDirection")->isVisible());
+    EXPECT_TRUE(control<QPushButton>(movie, "cmdChangeDirection")->isHidden());
+    EXPECT_TRUE(control<QFrame>(*program.loaded<mdifrm>(), "Picture1")->isHidden());
     EXPECT_EQ(program.BoxDirectionUp, VbFalse);
 }
 
@@ -133,20 +135,20 @@ TEST_F(ChooserTest, ColorBoxAfterPendulumHasItsDirectionControlsBack)
     goBack();
     proceedWith(ColorBox);
     frmBoxPendulam& movie = *program.loaded<frmBoxPendulam>();
-    EXPECT_TRUE(movie.mnuChangeDirection->isVisible());
-    EXPECT_FALSE(movie.cmdChangeDirection->isHidden());
+    EXPECT_TRUE(control<QAction>(movie, "mnuChangeDirection")->isVisible());
+    EXPECT_FALSE(control<QPushButton>(movie, "cmdChangeDirection")->isHidden());
 }
 
 TEST_F(ChooserTest, ColorBoxAlwaysStartsUpward)
 {
     proceedWith(ColorBox);
-    program.loaded<frmBoxPendulam>()->cmdChangeDirection->click();
+    control<QPushButton>(*program.loaded<frmBoxPendulam>(), "cmdChangeDirection")->click();
     EXPECT_EQ(program.BoxDirectionUp, VbFalse);
     goBack();
     EXPECT_EQ(program.BoxDirectionUp, VbFalse) << "closing leaves the flag";
     proceedWith(ColorBox);
     EXPECT_EQ(program.BoxDirectionUp, VbTrue);
-    EXPECT_EQ(program.loaded<frmBoxPendulam>()->SWF->movie(), QStringLiteral("/opt/somnara/BoxUpward.swf"));
+    EXPECT_EQ(control<swf::PlayerWidget>(*program.loaded<frmBoxPendulam>(), "SWF")->movie(), QStringLiteral("/opt/somnara/BoxUpward.swf"));
 }
 
 TEST_F(ChooserTest, BackKeepsTheChoiceAndTextAndDoesNotRunTheLoadAgain)
@@ -156,8 +158,8 @@ TEST_F(ChooserTest, BackKeepsTheChoiceAndTextAndDoesNotRunTheLoadAgain)
     goBack();
 
     EXPECT_TRUE(chooser().isVisible());
-    EXPECT_TRUE(chooser().OptHypno[ColorBox]->isChecked());
-    EXPECT_EQ(chooser().txtInputText->text(), QStringLiteral("deeper"));
+    EXPECT_TRUE(option(ColorBox)->isChecked());
+    EXPECT_EQ(control<QLineEdit>(chooser(), "txtInputText")->text(), QStringLiteral("deeper"));
     EXPECT_EQ(fake.files.lookups.size(), lookupsAtStart) << "no second file check";
     EXPECT_EQ(program.loaded<mdifrm>(), nullptr);
     EXPECT_EQ(program.loaded<frmBoxPendulam>(), nullptr);
@@ -166,8 +168,8 @@ TEST_F(ChooserTest, BackKeepsTheChoiceAndTextAndDoesNotRunTheLoadAgain)
 TEST_F(ChooserTest, EveryWayBackUnloadsTheDisplayAndTheFrame)
 {
     const std::function<void()> ways[] = {
-        [&] { program.loaded<frmHypno>()->mnuFileBAck->trigger(); },
-        [&] { program.loaded<mdifrm>()->cmdBack->click(); },
+        [&] { control<QAction>(*program.loaded<frmHypno>(), "mnuFileBAck")->trigger(); },
+        [&] { control<QPushButton>(*program.loaded<mdifrm>(), "cmdBack")->click(); },
         [&] { program.loaded<mdifrm>()->close(); },
     };
     for (const auto& back : ways) {
@@ -183,17 +185,17 @@ TEST_F(ChooserTest, EveryWayBackUnloadsTheDisplayAndTheFrame)
 
 TEST_F(ChooserTest, TheWholeTextUpTo55CharactersReachesTheDisplay)
 {
-    chooser().OptHypno[ColorWheel]->setChecked(true);
-    chooser().txtInputText->setFocus();
-    QTest::keyClicks(chooser().txtInputText, QString(60, QLatin1Char('z')));
-    chooser().cmdNext->click();
-    EXPECT_EQ(program.loaded<mdifrm>()->lblDisplay->text(), QString(55, QLatin1Char('z')));
+    option(ColorWheel)->setChecked(true);
+    control<QLineEdit>(chooser(), "txtInputText")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(chooser(), "txtInputText"), QString(60, QLatin1Char('z')));
+    control<QPushButton>(chooser(), "cmdNext")->click();
+    EXPECT_EQ(control<QLabel>(*program.loaded<mdifrm>(), "lblDisplay")->text(), QString(55, QLatin1Char('z')));
 }
 
 TEST_F(ChooserTest, EmptyTextGivesAnEmptyDisplay)
 {
     proceedWith(ColorWheel, QString());
-    EXPECT_EQ(program.loaded<mdifrm>()->lblDisplay->text(), QString());
+    EXPECT_EQ(control<QLabel>(*program.loaded<mdifrm>(), "lblDisplay")->text(), QString());
 }
 
 TEST_F(ChooserTest, FrameMenuBarShowsTheActiveChildsMenus)

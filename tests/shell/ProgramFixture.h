@@ -2,7 +2,8 @@
 // A run of the program on fake platform services.
 
 #include "FakeServices.h"
-#include "shell/Program.h"
+#include "app/Program.h"
+#include "shell/StartUp.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -13,6 +14,8 @@ class ProgramTest : public ::testing::Test {
 protected:
     fakes::Services fake;
     Program program{fake.services()};
+
+    ProgramTest() { InstallShell(program); }
 
     // What returning to the main event loop does: posted events and deferred deletions.
     static void returnToEventLoop()

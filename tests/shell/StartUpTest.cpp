@@ -1,5 +1,6 @@
 // Start-up: the one-copy rule, the required movie files, and the way out.
 
+#include "Controls.h"
 #include "ProgramFixture.h"
 
 #include "frame/mdifrm.h"
@@ -74,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(EachMovie, MissingMovie,
 TEST_F(ProgramTest, ExitShowsOnlyTheReferAFriendWindowAndItsClosingEndsTheProgram)
 {
     StartUp(program);
-    program.loaded<frmMain>()->mnuFileExit->trigger();
+    control<QAction>(*program.loaded<frmMain>(), "mnuFileExit")->trigger();
     returnToEventLoop();
 
     EXPECT_EQ(program.loaded<frmMain>(), nullptr);
@@ -83,7 +84,7 @@ TEST_F(ProgramTest, ExitShowsOnlyTheReferAFriendWindowAndItsClosingEndsTheProgra
     EXPECT_EQ(program.forms().loadedForms().size(), 1u);
     EXPECT_EQ(fake.process.ends, 0) << "the program runs on until that window closes";
 
-    program.loaded<frmNagScreen2>()->cmdClose->click();
+    control<QPushButton>(*program.loaded<frmNagScreen2>(), "cmdClose")->click();
     EXPECT_EQ(fake.process.ends, 1);
 }
 
@@ -103,7 +104,7 @@ TEST_F(ProgramTest, UnloadAllFormsUnloadsEveryLoadedWindowAndEndsOnce)
 {
     StartUp(program);
     frmMain& chooser = *program.loaded<frmMain>();
-    chooser.OptHypno[0]->setChecked(true);
+    control<QRadioButton>(chooser, indexed("OptHypno", 0))->setChecked(true);
     chooser.cmdNext_Click();
     ASSERT_NE(program.loaded<mdifrm>(), nullptr);
 

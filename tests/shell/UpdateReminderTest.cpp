@@ -2,8 +2,8 @@
 // the user's locale.
 
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "links/WebAddresses.h"
-#include "shell/Program.h"
 #include "shell/Settings.h"
 #include "shell/UpdateReminder.h"
 #include "shell/frmMain.h"

@@ -3,10 +3,12 @@
 // ticks of the colour-wheel window run by hand. Each circle is seen from inside the
 // yield that follows it, where a test can act as a user would in the middle of a pass.
 
+#include "Controls.h"
 #include "FakeServices.h"
+#include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
-#include "shell/Program.h"
+#include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "wheel/frmHypno.h"
 
@@ -24,7 +26,11 @@ struct SeenCircle {
 
 class WheelRun {
 public:
-    WheelRun() : program(fx.services()) { program.form<frmMain>(); }
+    WheelRun() : program(fx.services())
+    {
+        InstallShell(program);
+        program.form<frmMain>();
+    }
 
     enum class Yield { Recorded, Windows };
 
@@ -33,7 +39,7 @@ public:
     void proceed(Yield yield = Yield::Recorded)
     {
         frmMain& chooser = program.form<frmMain>();
-        chooser.OptHypno[0]->setChecked(true);
+        control<QRadioButton>(chooser, indexed("OptHypno", 0))->setChecked(true);
         chooser.cmdNext_Click();
         if (yield == Yield::Recorded)
             wheel().replaceYield([this] { yielded(); });
@@ -50,7 +56,7 @@ public:
         seen_.clear();
         during_ = std::move(during);
         frmHypno& window = wheel();
-        window.Timer1->tick();
+        control<platform::FormTimer>(window, "Timer1")->tick();
         during_ = {};
         return seen_;
     }

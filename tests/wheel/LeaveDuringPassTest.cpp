@@ -3,6 +3,7 @@
 // there; the pass and the tick still on the stack must find their window intact. Run
 // under AddressSanitizer, a window freed too early shows up as a use after free.
 
+#include "Controls.h"
 #include "WheelRun.h"
 
 #include <QApplication>
@@ -36,7 +37,7 @@ TEST_P(LeavingDuringAPass, KeepsTheWindowsUntilThePassHasEndedThenDestroysThem)
         waitingDuringPass = run.program.forms().pendingDestruction();
     });
     window.mnuChangeDirection_Click();
-    window.Timer1->tick();
+    control<platform::FormTimer>(window, "Timer1")->tick();
 
     // The pass ended before its next circle, and no other pass started.
     EXPECT_EQ(circles, 3);
@@ -51,8 +52,8 @@ TEST_P(LeavingDuringAPass, KeepsTheWindowsUntilThePassHasEndedThenDestroysThem)
 
 INSTANTIATE_TEST_SUITE_P(
     Wheel, LeavingDuringAPass,
-    ::testing::Values(Leave{"BackMenu", [](WheelRun& run) { run.wheel().mnuFileBAck->trigger(); }},
-                      Leave{"BackButton", [](WheelRun& run) { run.frame().cmdBack->click(); }},
+    ::testing::Values(Leave{"BackMenu", [](WheelRun& run) { control<QAction>(run.wheel(), "mnuFileBAck")->trigger(); }},
+                      Leave{"BackButton", [](WheelRun& run) { control<QPushButton>(run.frame(), "cmdBack")->click(); }},
                       Leave{"CloseBox", [](WheelRun& run) { run.frame().close(); }},
                       Leave{"UnloadAllForms", [](WheelRun& run) { run.program.UnloadAllForms(); }}),
     [](const ::testing::TestParamInfo<Leave>& info) { return std::string(info.param.name); });
@@ -77,7 +78,7 @@ TEST(LeavingDuringAPass, GoingBackAndForthLeavesNoWidgetsBehind)
         run.proceed();
         run.tick([&](int circle) {
             if (circle == 5)
-                run.frame().cmdBack->click();
+                control<QPushButton>(run.frame(), "cmdBack")->click();
         });
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };

@@ -1,6 +1,7 @@
 // The colour-wheel window as the user meets it: loaded by Proceed, drawing one pass per
 // tick, with its menus, mouse and Back acting from inside a running pass.
 
+#include "Controls.h"
 #include "WheelRun.h"
 
 #include <QAction>
@@ -25,16 +26,16 @@ protected:
 
 TEST_F(Wheel, LoadGivesTheRendererItsParametersAndMovesTheSliders)
 {
-    EXPECT_EQ(frame().ScrollBarSize->value(), 1000);
-    EXPECT_EQ(frame().ScrollBarDensity->value(), 500);
-    EXPECT_EQ(frame().ScrollBarWidth->value(), 2);
-    EXPECT_EQ(frame().ScrollBarColorMultiplier->value(), 1);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarSize")->value(), 1000);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarDensity")->value(), 500);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarWidth")->value(), 2);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarColorMultiplier")->value(), 1);
     // The Width slider's change set the pen; the Size slider's asked for a restart.
     EXPECT_EQ(wheel().DrawWidth(), 2);
     EXPECT_FALSE(state().CenterReady);
     EXPECT_EQ(wheel().viewObject, &wheel());
-    EXPECT_TRUE(wheel().Timer1->isEnabled());
-    EXPECT_EQ(wheel().Timer1->interval(), 1);
+    EXPECT_TRUE(control<platform::FormTimer>(wheel(), "Timer1")->isEnabled());
+    EXPECT_EQ(control<platform::FormTimer>(wheel(), "Timer1")->interval(), 1);
     EXPECT_TRUE(wheel().isVisible());
     EXPECT_FALSE(program.form<frmMain>().isVisible());
 }
@@ -42,7 +43,7 @@ TEST_F(Wheel, LoadGivesTheRendererItsParametersAndMovesTheSliders)
 TEST_F(Wheel, MenusAreListedInOrderAndTheFrameShowsThem)
 {
     QStringList file;
-    for (QAction* action : wheel().mnuFile->actions())
+    for (QAction* action : control<QMenu>(wheel(), "mnuFile")->actions())
         file << action->text();
     EXPECT_EQ(file, (QStringList{"&Start Color Wheel", "St&op Color Wheel", "&Change Direction", "&Back"}));
     QStringList bar;
@@ -84,9 +85,9 @@ TEST_F(Wheel, ARightClickPopsUpTheFileMenu)
         if (circle == 3)
             QTest::mouseClick(&wheel(), Qt::RightButton, {}, QPoint(20, 20));
     });
-    EXPECT_TRUE(wheel().mnuFile->isVisible());
-    EXPECT_FALSE(wheel().mnuFile->actions().isEmpty());
-    wheel().mnuFile->hide();
+    EXPECT_TRUE(control<QMenu>(wheel(), "mnuFile")->isVisible());
+    EXPECT_FALSE(control<QMenu>(wheel(), "mnuFile")->actions().isEmpty());
+    control<QMenu>(wheel(), "mnuFile")->hide();
 }
 
 TEST_F(Wheel, TheKeyboardReachesWhatTheMouseDoes)
@@ -100,21 +101,21 @@ TEST_F(Wheel, TheKeyboardReachesWhatTheMouseDoes)
 
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10), wheel().mapToGlobal(QPoint(10, 10)));
     QCoreApplication::sendEvent(&wheel(), &menuKey);
-    EXPECT_TRUE(wheel().mnuFile->isVisible()) << "the Menu key opens the File menu";
-    wheel().mnuFile->hide();
+    EXPECT_TRUE(control<QMenu>(wheel(), "mnuFile")->isVisible()) << "the Menu key opens the File menu";
+    control<QMenu>(wheel(), "mnuFile")->hide();
 }
 
 TEST_F(Wheel, StopLetsThePassFinishAndStartResumesWithANewPass)
 {
     const std::vector<SeenCircle> stopped = tick([&](int circle) {
         if (circle == 20)
-            wheel().mnuFileStopHypnodisc->trigger();
+            control<QAction>(wheel(), "mnuFileStopHypnodisc")->trigger();
     });
     EXPECT_EQ(stopped.size(), 200u);
-    EXPECT_FALSE(wheel().Timer1->isEnabled());
+    EXPECT_FALSE(control<platform::FormTimer>(wheel(), "Timer1")->isEnabled());
     EXPECT_FALSE(state().StopRequested);
-    wheel().mnuFileStartHypnodisc->trigger();
-    EXPECT_TRUE(wheel().Timer1->isEnabled());
+    control<QAction>(wheel(), "mnuFileStartHypnodisc")->trigger();
+    EXPECT_TRUE(control<platform::FormTimer>(wheel(), "Timer1")->isEnabled());
     EXPECT_EQ(tick()[0].colour, (Rgb{10, 4, 6}));
 }
 
@@ -122,7 +123,7 @@ TEST_F(Wheel, ADirectionChangeDuringAnOutwardPassLetsAnInwardPassFollowInTheSame
 {
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 10)
-            wheel().mnuChangeDirection->trigger();
+            control<QAction>(wheel(), "mnuChangeDirection")->trigger();
     });
     ASSERT_EQ(circles.size(), 400u);
     EXPECT_FLOAT_EQ(circles[199].radius, 996.0f);
@@ -137,7 +138,7 @@ TEST_F(Wheel, ADirectionChangeDuringAnInwardPassWaitsForTheNextTick)
     wheel().mnuChangeDirection_Click();
     const std::vector<SeenCircle> inward = tick([&](int circle) {
         if (circle == 10)
-            frame().cmdChangeDirection->click();
+            control<QPushButton>(frame(), "cmdChangeDirection")->click();
     });
     ASSERT_EQ(inward.size(), 200u);
     EXPECT_FLOAT_EQ(inward[0].radius, 1000.0f);
@@ -150,7 +151,7 @@ TEST_F(Wheel, TwoDirectionChangesInOnePassLeaveTheDirectionAsItWas)
 {
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 10 || circle == 150)
-            wheel().mnuChangeDirection->trigger();
+            control<QAction>(wheel(), "mnuChangeDirection")->trigger();
     });
     EXPECT_EQ(circles.size(), 200u);
     EXPECT_EQ(state().WheelDirection, 0);
@@ -161,9 +162,9 @@ TEST_F(Wheel, ChangeDirectionThenBackInOnePassDrawsNothingMore)
 {
     const std::vector<SeenCircle> circles = tick([&](int circle) {
         if (circle == 10)
-            wheel().mnuChangeDirection->trigger();
+            control<QAction>(wheel(), "mnuChangeDirection")->trigger();
         if (circle == 12)
-            wheel().mnuFileBAck->trigger();
+            control<QAction>(wheel(), "mnuFileBAck")->trigger();
     });
     EXPECT_EQ(circles.size(), 12u);
     EXPECT_EQ(program.loaded<frmHypno>(), nullptr);
@@ -176,8 +177,8 @@ TEST_F(Wheel, ChangeDirectionThenBackInOnePassDrawsNothingMore)
 TEST_F(Wheel, BackWhileStoppedLeavesAStopThatEndsTheFirstPassOfTheNextShowing)
 {
     tick();
-    wheel().mnuFileStopHypnodisc->trigger();
-    wheel().mnuFileBAck->trigger();
+    control<QAction>(wheel(), "mnuFileStopHypnodisc")->trigger();
+    control<QAction>(wheel(), "mnuFileBAck")->trigger();
     EXPECT_TRUE(state().StopRequested);
     EXPECT_EQ(program.loaded<frmHypno>(), nullptr);
 
@@ -191,21 +192,21 @@ TEST_F(Wheel, BackWhileStoppedLeavesAStopThatEndsTheFirstPassOfTheNextShowing)
 
 TEST_F(Wheel, ASecondShowingStartsFromTheLoadTimeValues)
 {
-    frame().ScrollBarSize->setValue(1700);
-    frame().ScrollBarDensity->setValue(35);
-    frame().ScrollBarWidth->setValue(9);
-    frame().ScrollBarColorMultiplier->setValue(40);
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(1700);
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(35);
+    control<QScrollBar>(frame(), "ScrollBarWidth")->setValue(9);
+    control<QScrollBar>(frame(), "ScrollBarColorMultiplier")->setValue(40);
     wheel().mnuChangeDirection_Click();
     tick([&](int circle) {
         if (circle == 5)
-            frame().cmdBack->click();
+            control<QPushButton>(frame(), "cmdBack")->click();
     });
 
     proceed();
-    EXPECT_EQ(frame().ScrollBarSize->value(), 1000);
-    EXPECT_EQ(frame().ScrollBarDensity->value(), 500);
-    EXPECT_EQ(frame().ScrollBarWidth->value(), 2);
-    EXPECT_EQ(frame().ScrollBarColorMultiplier->value(), 1);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarSize")->value(), 1000);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarDensity")->value(), 500);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarWidth")->value(), 2);
+    EXPECT_EQ(control<QScrollBar>(frame(), "ScrollBarColorMultiplier")->value(), 1);
     EXPECT_EQ(state().MaxRadius, 1000);
     EXPECT_FLOAT_EQ(state().RadiusStep, 5.0f);
     EXPECT_EQ(state().ColorSteps, 1);
@@ -237,7 +238,7 @@ TEST(WheelPace, APassAtTheLoadTimeValuesTakesAtLeastTwoHundredCirclePeriods)
     const long long framesBefore = window.activity().framesPresented;
     QElapsedTimer clock;
     clock.start();
-    window.Timer1->tick();
+    control<platform::FormTimer>(window, "Timer1")->tick();
     // Never faster than 10,000 circles a second, however fast the machine.
     EXPECT_GE(clock.nsecsElapsed(), 200 * 100'000LL);
     EXPECT_GT(window.activity().framesPresented, framesBefore);

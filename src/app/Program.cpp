@@ -1,4 +1,4 @@
-#include "shell/Program.h"
+#include "app/Program.h"
 
 #include <QPixmapCache>
 
@@ -19,6 +19,12 @@ Program::~Program() = default;
 QString Program::programFile(const QString& name) const
 {
     return services_.files.programFolder() + name;
+}
+
+void Program::showChooser()
+{
+    if (shell_.showChooser)
+        shell_.showChooser();
 }
 
 void Program::UnloadAllForms()

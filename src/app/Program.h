@@ -1,32 +1,19 @@
 #pragma once
 // One run of the program: the platform services chosen at start-up, the window
-// instances and the state that several windows share.
+// instances, the state that several windows share, and the few requests a window may
+// make of the layer above it. It knows no window by name.
 
+#include "app/ReferralEntries.h"
+#include "app/VbBool.h"
+#include "app/WheelState.h"
 #include "platform/FormRuntime.h"
 #include "platform/Services.h"
-#include "referral/modTellAFriend.h"
-#include "wheel/modHypno.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-
-// Booleans shared between windows keep the program's 16-bit convention.
-using VbBool = std::int16_t;
-constexpr VbBool VbTrue = -1;
-constexpr VbBool VbFalse = 0;
-
-// The product's name and version, the caption of every window.
-inline const QString ProductNameAndVersion = QStringLiteral("Somnara v1.45");
-
-// The animation files, as appended to the program's folder. The folder is written
-// without a trailing separator, so each name brings its own.
-namespace movie_files {
-inline const QString Pendulum = QStringLiteral("/Pendulum.swf");
-inline const QString BoxUpward = QStringLiteral("/BoxUpward.swf");
-inline const QString BoxDownward = QStringLiteral("/BoxDownward.swf");
-} // namespace movie_files
 
 class Program {
 public:
@@ -59,20 +46,29 @@ public:
     // True once the process has been asked to end.
     bool ended() const { return ended_; }
 
+    // What the windows of the displays ask of the program's top layer, which installs
+    // the answers once at start-up; until then each request does nothing.
+    struct ShellHooks {
+        // Back from a display: show the chooser again.
+        std::function<void()> showChooser;
+    };
+    void installShell(ShellHooks hooks) { shell_ = std::move(hooks); }
+    void showChooser();
+
     // True while the movie window plays the upward box animation.
     VbBool BoxDirectionUp = VbFalse;
     // The movie window's tick within its text's blink cycle. It lives here, not in the
     // window, because a reopened window carries on with the cycle.
     std::int16_t BlinkPhase = 0;
 
-    // The refer-a-friend entries and request address, kept for the whole run.
-    modTellAFriend::Strings tellAFriend;
+    ReferralEntries tellAFriend;
     // The colour-wheel renderer's record; it outlives the colour-wheel window.
-    modHypno::WheelState Wheel;
+    WheelState Wheel;
 
 private:
     platform::Services services_;
     platform::FormRuntime forms_;
+    ShellHooks shell_;
     bool ended_ = false;
     bool shuttingDown_ = false;
 };
