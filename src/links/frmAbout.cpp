@@ -79,6 +79,7 @@ frmAbout::frmAbout(Program& program) : QDialog(nullptr), Form(program.forms(), *
     platform::setBackground(*this, design::Background);
 
     picIcon = new QLabel(this);
+    picIcon->setTextFormat(Qt::PlainText);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     platform::place(*picIcon, design::picIcon);
     picIcon->setPixmap(platform::programIcon(32));

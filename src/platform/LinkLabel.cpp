@@ -10,6 +10,7 @@ namespace platform {
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
+    setTextFormat(Qt::PlainText);
     setCursor(linkCursor());
     // Reachable from the keyboard too: Tab to it, Space or Enter to follow it.
     setFocusPolicy(Qt::TabFocus);

@@ -30,6 +30,7 @@ MsgResult QtMessageBoxes::show(const QString& text, MsgIcon icon, MsgButtons but
                     buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("messageBox"));
+    box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (buttons == MsgButtons::OK)
         return MsgResult::OK;

@@ -4,10 +4,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QRect>
 #include <QString>
 
 #include <cmath>
+#include <type_traits>
 
 class QWidget;
 
@@ -55,11 +57,13 @@ constexpr FontSpec kSansSerif825{"MS Sans Serif", 8.25, Regular};
 void place(QWidget& widget, const TwipsRect& rect);
 
 // A control of kind T (label, box, button, frame) with its designed name, caption or
-// text, position and font.
+// text, position and font. A label shows its text as plain text, never as markup.
 template <class T>
 T* makeControl(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect, const FontSpec& font)
 {
     auto* control = new T(text, parent);
+    if constexpr (std::is_base_of_v<QLabel, T>)
+        control->setTextFormat(Qt::PlainText);
     control->setObjectName(QString::fromLatin1(name));
     place(*control, rect);
     control->setFont(font.toFont());

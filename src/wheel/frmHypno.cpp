@@ -97,6 +97,7 @@ frmHypno::frmHypno(Program& program)
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     lblHai = new QLabel(design::lblHaiCaption, this);
+    lblHai->setTextFormat(Qt::PlainText);
     lblHai->setObjectName(QStringLiteral("lblHai"));
     platform::place(*lblHai, design::lblHai);
     lblHai->setFont(design::lblHaiFont.toFont());
