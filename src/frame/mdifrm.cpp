@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -94,14 +95,16 @@ const QString cmdChangeDirectionCaption = QStringLiteral("Change Direction");
 
 constexpr int ValueBoxInterval = 100;
 
-// The label grows to the right from its left edge as its text grows.
-constexpr TwipsRect lblDisplay{5565, 120, ClientWidth - 5565, 255};
+// The label sizes itself to its text, centred in its strip as the designed "Display"
+// stands, 120 twips below the strip's top.
+constexpr int lblDisplayTop = 120;
 constexpr FontSpec lblDisplayFont{"Verdana", 9, platform::Bold};
 } // namespace design
 
 QLabel* makeCaption(QWidget* parent, const design::Caption& caption, const FontSpec& font, const QColor& colour)
 {
     auto* label = new QLabel(QString::fromLatin1(caption.text), parent);
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(caption.name));
     label->setFont(font.toFont());
     platform::setForeground(*label, colour);
@@ -163,8 +166,6 @@ mdifrm::mdifrm(Program& program) : QMainWindow(nullptr), Form(program.forms(), *
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &mdifrm::updateMenus);
     // The frame has no menus of its own; the bar is there for its child's.
     menuBar()->setObjectName(QStringLiteral("menuBar"));
-    resize(platform::twipsToPixels(design::ClientWidth),
-           platform::twipsToPixels(design::ClientHeight) + menuBar()->sizeHint().height());
 }
 
 mdifrm::~mdifrm()
@@ -202,9 +203,13 @@ void mdifrm::buildStrips()
     PicCaption = makeStrip(client, "PicCaption", design::PicCaptionHeight, design::Sky);
     lblDisplay = new QLabel(QStringLiteral("Display"), PicCaption);
     lblDisplay->setObjectName(QStringLiteral("lblDisplay"));
-    platform::place(*lblDisplay, design::lblDisplay);
+    // The user's text, shown exactly as typed.
+    lblDisplay->setTextFormat(Qt::PlainText);
     lblDisplay->setFont(design::lblDisplayFont.toFont());
-    lblDisplay->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDisplay->setAlignment(Qt::AlignCenter);
+    auto* captionLayout = new QHBoxLayout(PicCaption);
+    captionLayout->setContentsMargins(0, platform::twipsToPixels(design::lblDisplayTop), 0, 0);
+    captionLayout->addWidget(lblDisplay, 0, Qt::AlignHCenter | Qt::AlignTop);
 
     mdiArea = new QMdiArea(client);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -262,6 +267,10 @@ void mdifrm::Show()
 {
     if (!shownOnce_) {
         shownOnce_ = true;
+        // The client area keeps its designed size below the menu bar, which holds the
+        // child's menus by now.
+        resize(platform::twipsToPixels(design::ClientWidth),
+               platform::twipsToPixels(design::ClientHeight) + menuBar()->sizeHint().height());
         platform::centreOnScreen(*this);
     }
     Form::Show();
@@ -273,6 +282,11 @@ QMdiSubWindow* mdifrm::addChild(MdiChildForm& child)
     sub->setObjectName(child.objectName() + QStringLiteral("Window"));
     sub->move(0, 0);
     sub->hide();
+    // The first child's menus stand on the bar before the frame first shows, so that
+    // the frame is sized with the bar it will have.
+    if (menuBar()->actions().isEmpty())
+        for (QAction* action : child.menuBarActions())
+            menuBar()->addAction(action);
     return sub;
 }
 
