@@ -437,9 +437,9 @@ Tag defineShape(std::uint16_t id, const Shape& shape, ShapeVersion version)
         out.ubits(scalingKinds(false) ? 1 : 0, 1);
     }
     writeShapeWithStyle(out, shape, version);
-    static constexpr std::uint16_t codes[] = {0, tag_code::DefineShape, tag_code::DefineShape2,
-                                              tag_code::DefineShape3, tag_code::DefineShape4};
-    return {codes[static_cast<int>(version)], out.take()};
+    static constexpr TagCode codes[] = {TagCode::DefineShape, TagCode::DefineShape2, TagCode::DefineShape3,
+                                        TagCode::DefineShape4};
+    return {codes[static_cast<int>(version) - 1], out.take()};
 }
 
 Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
@@ -491,7 +491,7 @@ Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
     out.u32(static_cast<std::uint32_t>(styled.size()));
     out.bytes(styled.take());
     writeShapeRecords(out, shape.endRecords, ShapeVersion::Shape3, 0, 0);
-    return {tag_code::DefineMorphShape, out.take()};
+    return {TagCode::DefineMorphShape, out.take()};
 }
 
 } // namespace swf::write

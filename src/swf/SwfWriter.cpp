@@ -219,10 +219,11 @@ void writeRgba(ByteWriter& out, Rgba color)
 std::vector<std::uint8_t> encodeTag(const Tag& tag, bool forceLongHeader)
 {
     constexpr std::size_t kLongLength = 0x3f;
-    require(tag.code < 1024, "tag code out of range");
+    const auto code = static_cast<std::uint16_t>(tag.code);
+    require(code < 1024, "tag code out of range");
     require(tag.body.size() <= std::numeric_limits<std::uint32_t>::max(), "tag too long");
     ByteWriter out;
-    const auto codeBits = static_cast<std::uint16_t>(tag.code << 6);
+    const auto codeBits = static_cast<std::uint16_t>(code << 6);
     if (tag.body.size() < kLongLength && !forceLongHeader) {
         out.u16(static_cast<std::uint16_t>(codeBits | tag.body.size()));
     } else {
@@ -235,19 +236,19 @@ std::vector<std::uint8_t> encodeTag(const Tag& tag, bool forceLongHeader)
 
 Tag showFrame()
 {
-    return {tag_code::ShowFrame, {}};
+    return {TagCode::ShowFrame, {}};
 }
 
 Tag endTag()
 {
-    return {tag_code::End, {}};
+    return {TagCode::End, {}};
 }
 
 Tag setBackgroundColor(Rgba color)
 {
     ByteWriter out;
     writeRgb(out, color);
-    return {tag_code::SetBackgroundColor, out.take()};
+    return {TagCode::SetBackgroundColor, out.take()};
 }
 
 Tag fileAttributes()
@@ -255,29 +256,29 @@ Tag fileAttributes()
     // No network access, no metadata, no ActionScript 3: every flag clear.
     ByteWriter out;
     out.u32(0);
-    return {tag_code::FileAttributes, out.take()};
+    return {TagCode::FileAttributes, out.take()};
 }
 
 Tag placeObject2(const PlaceObject& place)
 {
-    return {tag_code::PlaceObject2, encodePlacement(place, false)};
+    return {TagCode::PlaceObject2, encodePlacement(place, false)};
 }
 
 Tag placeObject3(const PlaceObject& place)
 {
-    return {tag_code::PlaceObject3, encodePlacement(place, true)};
+    return {TagCode::PlaceObject3, encodePlacement(place, true)};
 }
 
 Tag removeObject2(std::uint16_t depth)
 {
     ByteWriter out;
     out.u16(depth);
-    return {tag_code::RemoveObject2, out.take()};
+    return {TagCode::RemoveObject2, out.take()};
 }
 
 void Timeline::add(Tag tag)
 {
-    if (tag.code == tag_code::ShowFrame) {
+    if (tag.code == TagCode::ShowFrame) {
         require(frames_ < std::numeric_limits<std::uint16_t>::max(), "too many frames");
         ++frames_;
     }
@@ -304,7 +305,7 @@ Tag defineSprite(std::uint16_t id, const Timeline& timeline)
     out.u16(id);
     out.u16(timeline.frameCount());
     out.bytes(timeline.encode());
-    return {tag_code::DefineSprite, out.take()};
+    return {TagCode::DefineSprite, out.take()};
 }
 
 Movie::Movie(MovieHeader header) : header_(header) {}

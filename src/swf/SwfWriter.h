@@ -18,6 +18,7 @@
 // produces a file that silently differs from its description.
 
 #include "swf/SwfBitWriter.h"
+#include "swf/TagCode.h"
 
 #include <cstdint>
 #include <optional>
@@ -254,24 +255,8 @@ struct PlaceObject {
     bool operator==(const PlaceObject&) const = default;
 };
 
-namespace tag_code {
-constexpr std::uint16_t End = 0;
-constexpr std::uint16_t ShowFrame = 1;
-constexpr std::uint16_t DefineShape = 2;
-constexpr std::uint16_t SetBackgroundColor = 9;
-constexpr std::uint16_t DefineShape2 = 22;
-constexpr std::uint16_t PlaceObject2 = 26;
-constexpr std::uint16_t RemoveObject2 = 28;
-constexpr std::uint16_t DefineShape3 = 32;
-constexpr std::uint16_t DefineSprite = 39;
-constexpr std::uint16_t DefineMorphShape = 46;
-constexpr std::uint16_t FileAttributes = 69;
-constexpr std::uint16_t PlaceObject3 = 70;
-constexpr std::uint16_t DefineShape4 = 83;
-} // namespace tag_code
-
 struct Tag {
-    std::uint16_t code = tag_code::End;
+    TagCode code = TagCode::End;
     std::vector<std::uint8_t> body;
     bool operator==(const Tag&) const = default;
 };

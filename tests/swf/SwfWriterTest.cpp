@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 using namespace swf::write;
+using swf::TagCode;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -140,12 +141,12 @@ TEST(SwfTags, HeadersAreShortBelowSixtyThreeBytesAndLongFromThere)
     EXPECT_EQ(encodeTag(setBackgroundColor({255, 0, 0, 255})), (Bytes{0x43, 0x02, 0xFF, 0x00, 0x00}));
     EXPECT_EQ(encodeTag(removeObject2(5)), (Bytes{0x02, 0x07, 0x05, 0x00}));
 
-    const Bytes shortest = encodeTag({tag_code::DefineShape, Bytes(62, 0xAA)});
+    const Bytes shortest = encodeTag({TagCode::DefineShape, Bytes(62, 0xAA)});
     EXPECT_EQ(shortest.size(), 64u);
     EXPECT_EQ(shortest[0], 0xBE);
     EXPECT_EQ(shortest[1], 0x00);
     // 63 is the marker of a long header, so a 63-byte body takes the long form.
-    const Bytes longest = encodeTag({tag_code::DefineShape, Bytes(63, 0xAA)});
+    const Bytes longest = encodeTag({TagCode::DefineShape, Bytes(63, 0xAA)});
     EXPECT_EQ(Bytes(longest.begin(), longest.begin() + 6), (Bytes{0xBF, 0x00, 0x3F, 0x00, 0x00, 0x00}));
     EXPECT_EQ(longest.size(), 69u);
     EXPECT_EQ(encodeTag(setBackgroundColor({1, 2, 3, 255}), true),
@@ -402,7 +403,7 @@ TEST(SwfPlacement, PlaceObjectFieldsFollowTheirFlags)
     const Bytes fields = {0x02, 0x00, 0x69, 0x00, 0x40, 0x10, 0x02, 0x00, 0x2C, 0x01, 0x61, 0x00, 0x03, 0x00};
     EXPECT_EQ(placeObject2(modify).body, concat({{0x79}, fields}));
     const Tag three = placeObject3(modify);
-    EXPECT_EQ(three.code, tag_code::PlaceObject3);
+    EXPECT_EQ(three.code, TagCode::PlaceObject3);
     EXPECT_EQ(three.body, concat({{0x79, 0x00}, fields}));
 }
 
