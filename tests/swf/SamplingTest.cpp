@@ -4,9 +4,9 @@
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/SwfShapeBuilder.h"
-#include "swf/SwfWriter.h"
 #include "swf/Timeline.h"
+#include "swfwriter/ShapeBuilder.h"
+#include "swfwriter/SwfWriter.h"
 
 #include <QImage>
 

@@ -4,8 +4,8 @@
 #include "swf/ByteReader.h"
 #include "swf/Movie.h"
 #include "swf/Shape.h"
-#include "swf/SwfShapeBuilder.h"
-#include "swf/SwfWriter.h"
+#include "swfwriter/ShapeBuilder.h"
+#include "swfwriter/SwfWriter.h"
 
 #include <QByteArray>
 

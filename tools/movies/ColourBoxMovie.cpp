@@ -1,7 +1,7 @@
 #include "movies/ColourBoxMovie.h"
 
 #include "movies/MovieStage.h"
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <algorithm>
 #include <array>

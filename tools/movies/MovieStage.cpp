@@ -1,6 +1,6 @@
 #include "movies/MovieStage.h"
 
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,7 +1,7 @@
 #include "movies/PendulumMovie.h"
 
 #include "movies/MovieStage.h"
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,4 +1,4 @@
-#include "swf/SwfWriter.h"
+#include "swfwriter/SwfWriter.h"
 
 #include <zlib.h>
 

@@ -17,8 +17,8 @@
 // that lacks the feature asked for) throws std::invalid_argument: the writer never
 // produces a file that silently differs from its description.
 
-#include "swf/SwfBitWriter.h"
 #include "swf/TagCode.h"
+#include "swfwriter/ByteWriter.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <algorithm>
 #include <cmath>
