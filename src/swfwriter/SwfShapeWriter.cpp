@@ -52,7 +52,7 @@ int styleIndexBits(std::size_t count)
     return bits;
 }
 
-void writeGradient(ByteWriter& out, const Gradient& gradient, bool focal, ShapeVersion version)
+void writeGradient(ByteWriter& out, const FillGradient& gradient, bool focal, ShapeVersion version)
 {
     const std::size_t maxStops = version == ShapeVersion::Shape4 ? 15 : 8;
     require(!gradient.stops.empty() && gradient.stops.size() <= maxStops, "gradient stop count out of range");
@@ -68,7 +68,7 @@ void writeGradient(ByteWriter& out, const Gradient& gradient, bool focal, ShapeV
         out.fixed8(gradient.focalPoint);
 }
 
-void writeFillStyle(ByteWriter& out, const FillStyle& fill, ShapeVersion version)
+void writeFillStyle(ByteWriter& out, const Fill& fill, ShapeVersion version)
 {
     out.u8(static_cast<std::uint8_t>(fill.kind));
     switch (fill.kind) {
@@ -88,7 +88,7 @@ void writeFillStyle(ByteWriter& out, const FillStyle& fill, ShapeVersion version
     }
 }
 
-void writeLineStyle2(ByteWriter& out, const LineStyle& line)
+void writeLineStyle2(ByteWriter& out, const Line& line)
 {
     out.u16(line.width);
     out.ubits(static_cast<std::uint32_t>(line.startCap), 2);
@@ -184,10 +184,10 @@ void writeCurvedEdge(ByteWriter& out, const CurvedEdge& edge)
     out.sbits(edge.anchorDy, bits);
 }
 
-void writeRecords(ByteWriter& out, const std::vector<ShapeRecord>& records, ShapeVersion version,
+void writeRecords(ByteWriter& out, const std::vector<ShapeElement>& records, ShapeVersion version,
                   StyleState state)
 {
-    for (const ShapeRecord& record : records) {
+    for (const ShapeElement& record : records) {
         if (const auto* change = std::get_if<StyleChange>(&record))
             writeStyleChange(out, *change, version, state);
         else if (const auto* straight = std::get_if<StraightEdge>(&record))
@@ -248,7 +248,7 @@ struct EdgeBox {
 };
 
 template <class LineWidth>
-EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWidth)
+EdgeBox measureRecords(const std::vector<ShapeElement>& records, LineWidth lineWidth)
 {
     EdgeBox result;
     double x = 0;
@@ -258,7 +258,7 @@ EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWi
         if (line != 0)
             result.widestLine = std::max(result.widestLine, lineWidth(line));
     };
-    for (const ShapeRecord& record : records) {
+    for (const ShapeElement& record : records) {
         if (const auto* change = std::get_if<StyleChange>(&record)) {
             lineWidth.newTables(*change);
             if (change->newStyles)
@@ -300,7 +300,7 @@ EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWi
 // Line widths of a shape's tables, following new tables as the records bring them.
 class ShapeLineWidths {
 public:
-    explicit ShapeLineWidths(const std::vector<LineStyle>& lines) : lines_(&lines) {}
+    explicit ShapeLineWidths(const std::vector<Line>& lines) : lines_(&lines) {}
     void newTables(const StyleChange& change)
     {
         if (change.newStyles)
@@ -312,7 +312,7 @@ public:
     }
 
 private:
-    const std::vector<LineStyle>* lines_;
+    const std::vector<Line>* lines_;
 };
 
 std::int32_t halfWidth(std::uint32_t width)
@@ -320,9 +320,9 @@ std::int32_t halfWidth(std::uint32_t width)
     return static_cast<std::int32_t>((width + 1) / 2);
 }
 
-std::size_t edgeCount(const std::vector<ShapeRecord>& records)
+std::size_t edgeCount(const std::vector<ShapeElement>& records)
 {
-    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(), [](const ShapeRecord& r) {
+    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(), [](const ShapeElement& r) {
         return !std::holds_alternative<StyleChange>(r);
     }));
 }
@@ -339,7 +339,7 @@ void writeMorphGradient(ByteWriter& out, const std::vector<MorphGradientStop>& s
     }
 }
 
-void writeMorphFillStyle(ByteWriter& out, const MorphFillStyle& fill)
+void writeMorphFillStyle(ByteWriter& out, const MorphFill& fill)
 {
     out.u8(static_cast<std::uint8_t>(fill.kind));
     switch (fill.kind) {
@@ -366,17 +366,17 @@ ShapeBounds computeBounds(const Shape& shape)
     return {measured.box.rect(0), measured.box.rect(halfWidth(measured.widestLine))};
 }
 
-void writeFillStyles(ByteWriter& out, const std::vector<FillStyle>& fills, ShapeVersion version)
+void writeFillStyles(ByteWriter& out, const std::vector<Fill>& fills, ShapeVersion version)
 {
     writeStyleCount(out, fills.size(), version);
-    for (const FillStyle& fill : fills)
+    for (const Fill& fill : fills)
         writeFillStyle(out, fill, version);
 }
 
-void writeLineStyles(ByteWriter& out, const std::vector<LineStyle>& lines, ShapeVersion version)
+void writeLineStyles(ByteWriter& out, const std::vector<Line>& lines, ShapeVersion version)
 {
     writeStyleCount(out, lines.size(), version);
-    for (const LineStyle& line : lines) {
+    for (const Line& line : lines) {
         if (version == ShapeVersion::Shape4) {
             writeLineStyle2(out, line);
             continue;
@@ -387,7 +387,7 @@ void writeLineStyles(ByteWriter& out, const std::vector<LineStyle>& lines, Shape
     }
 }
 
-void writeShapeRecords(ByteWriter& out, const std::vector<ShapeRecord>& records, ShapeVersion version,
+void writeShapeRecords(ByteWriter& out, const std::vector<ShapeElement>& records, ShapeVersion version,
                        int fillBits, int lineBits)
 {
     require(fillBits >= 0 && fillBits <= kMaxStyleBits && lineBits >= 0 && lineBits <= kMaxStyleBits,
@@ -420,12 +420,12 @@ Tag defineShape(std::uint16_t id, const Shape& shape, ShapeVersion version)
     if (version == ShapeVersion::Shape4) {
         writeRect(out, bounds.edges);
         const auto scalingKinds = [&shape](bool nonScaling) {
-            const auto matches = [nonScaling](const LineStyle& line) {
+            const auto matches = [nonScaling](const Line& line) {
                 return (line.noHScale || line.noVScale) == nonScaling;
             };
             if (std::any_of(shape.styles.lines.begin(), shape.styles.lines.end(), matches))
                 return true;
-            return std::any_of(shape.records.begin(), shape.records.end(), [&](const ShapeRecord& record) {
+            return std::any_of(shape.records.begin(), shape.records.end(), [&](const ShapeElement& record) {
                 const auto* change = std::get_if<StyleChange>(&record);
                 return change && change->newStyles &&
                        std::any_of(change->newStyles->lines.begin(), change->newStyles->lines.end(), matches);
@@ -446,18 +446,18 @@ Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
 {
     require(edgeCount(shape.startRecords) == edgeCount(shape.endRecords),
             "the start and end shapes of a morph need the same edges");
-    for (const ShapeRecord& record : shape.startRecords) {
+    for (const ShapeElement& record : shape.startRecords) {
         const auto* change = std::get_if<StyleChange>(&record);
         require(!change || !change->newStyles, "morph shapes take no new style tables");
     }
-    for (const ShapeRecord& record : shape.endRecords) {
+    for (const ShapeElement& record : shape.endRecords) {
         const auto* change = std::get_if<StyleChange>(&record);
         require(!change || (!change->fill0 && !change->fill1 && !change->line && !change->newStyles),
                 "the end shape of a morph holds only moves and edges");
     }
 
     std::uint32_t widest = 0;
-    for (const MorphLineStyle& line : shape.lines)
+    for (const MorphLine& line : shape.lines)
         widest = std::max<std::uint32_t>(widest, std::max(line.startWidth, line.endWidth));
     struct NoLines {
         void newTables(const StyleChange&) {}
@@ -468,10 +468,10 @@ Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
 
     ByteWriter styled;
     writeStyleCount(styled, shape.fills.size(), ShapeVersion::Shape3);
-    for (const MorphFillStyle& fill : shape.fills)
+    for (const MorphFill& fill : shape.fills)
         writeMorphFillStyle(styled, fill);
     writeStyleCount(styled, shape.lines.size(), ShapeVersion::Shape3);
-    for (const MorphLineStyle& line : shape.lines) {
+    for (const MorphLine& line : shape.lines) {
         styled.u16(line.startWidth);
         styled.u16(line.endWidth);
         writeRgba(styled, line.startColor);

@@ -47,7 +47,7 @@ std::vector<std::uint8_t> encodePlacement(const PlaceObject& place, bool secondF
     if (place.matrix)
         writeMatrix(out, *place.matrix);
     if (place.colorTransform)
-        writeColorTransform(out, *place.colorTransform);
+        writeCxForm(out, *place.colorTransform);
     if (place.ratio)
         out.u16(*place.ratio);
     if (place.name)
@@ -96,16 +96,16 @@ Matrix Matrix::gradientBox(const Rect& box, double radians)
     return m;
 }
 
-ColorTransform ColorTransform::opacity(double alpha)
+CxForm CxForm::opacity(double alpha)
 {
-    ColorTransform t;
+    CxForm t;
     t.alphaMult = static_cast<std::int16_t>(std::lround(std::clamp(alpha, 0.0, 1.0) * 256.0));
     return t;
 }
 
-ColorTransform ColorTransform::tint(Rgba colour)
+CxForm CxForm::tint(Rgba colour)
 {
-    ColorTransform t;
+    CxForm t;
     t.redMult = t.greenMult = t.blueMult = 0;
     t.redAdd = colour.r;
     t.greenAdd = colour.g;
@@ -113,24 +113,24 @@ ColorTransform ColorTransform::tint(Rgba colour)
     return t;
 }
 
-FillStyle FillStyle::solid(Rgba color)
+Fill Fill::solid(Rgba color)
 {
-    FillStyle f;
+    Fill f;
     f.color = color;
     return f;
 }
 
-FillStyle FillStyle::linear(const Matrix& matrix, Gradient gradient)
+Fill Fill::linear(const Matrix& matrix, FillGradient gradient)
 {
     return {FillKind::LinearGradient, {}, matrix, std::move(gradient)};
 }
 
-FillStyle FillStyle::radial(const Matrix& matrix, Gradient gradient)
+Fill Fill::radial(const Matrix& matrix, FillGradient gradient)
 {
     return {FillKind::RadialGradient, {}, matrix, std::move(gradient)};
 }
 
-FillStyle FillStyle::focal(const Matrix& matrix, Gradient gradient)
+Fill Fill::focal(const Matrix& matrix, FillGradient gradient)
 {
     return {FillKind::FocalGradient, {}, matrix, std::move(gradient)};
 }
@@ -177,7 +177,7 @@ void writeMatrix(ByteWriter& out, const Matrix& matrix)
     out.align();
 }
 
-void writeColorTransform(ByteWriter& out, const ColorTransform& t)
+void writeCxForm(ByteWriter& out, const CxForm& t)
 {
     const bool hasMult = t.redMult != 256 || t.greenMult != 256 || t.blueMult != 256 || t.alphaMult != 256;
     const bool hasAdd = t.redAdd != 0 || t.greenAdd != 0 || t.blueAdd != 0 || t.alphaAdd != 0;
@@ -276,7 +276,7 @@ Tag removeObject2(std::uint16_t depth)
     return {TagCode::RemoveObject2, out.take()};
 }
 
-void Timeline::add(Tag tag)
+void TimelineBuilder::add(Tag tag)
 {
     if (tag.code == TagCode::ShowFrame) {
         require(frames_ < std::numeric_limits<std::uint16_t>::max(), "too many frames");
@@ -285,12 +285,12 @@ void Timeline::add(Tag tag)
     tags_.push_back(std::move(tag));
 }
 
-void Timeline::showFrame()
+void TimelineBuilder::showFrame()
 {
     add(write::showFrame());
 }
 
-std::vector<std::uint8_t> Timeline::encode() const
+std::vector<std::uint8_t> TimelineBuilder::encode() const
 {
     ByteWriter out;
     for (const Tag& tag : tags_)
@@ -299,7 +299,7 @@ std::vector<std::uint8_t> Timeline::encode() const
     return out.take();
 }
 
-Tag defineSprite(std::uint16_t id, const Timeline& timeline)
+Tag defineSprite(std::uint16_t id, const TimelineBuilder& timeline)
 {
     ByteWriter out;
     out.u16(id);
@@ -308,15 +308,15 @@ Tag defineSprite(std::uint16_t id, const Timeline& timeline)
     return {TagCode::DefineSprite, out.take()};
 }
 
-Movie::Movie(MovieHeader header) : header_(header) {}
+MovieBuilder::MovieBuilder(MovieHeader header) : header_(header) {}
 
-std::uint16_t Movie::nextId()
+std::uint16_t MovieBuilder::nextId()
 {
     require(lastId_ < std::numeric_limits<std::uint16_t>::max(), "too many characters");
     return ++lastId_;
 }
 
-std::uint16_t Movie::defineShape(const Shape& shape, ShapeVersion version)
+std::uint16_t MovieBuilder::defineShape(const Shape& shape, ShapeVersion version)
 {
     static constexpr std::uint8_t firstFileVersion[] = {0, 1, 2, 3, 8};
     require(header_.version >= firstFileVersion[static_cast<int>(version)], "shape version too new for the file");
@@ -325,7 +325,7 @@ std::uint16_t Movie::defineShape(const Shape& shape, ShapeVersion version)
     return id;
 }
 
-std::uint16_t Movie::defineMorphShape(const MorphShape& shape)
+std::uint16_t MovieBuilder::defineMorphShape(const MorphShape& shape)
 {
     require(header_.version >= 3, "morph shapes need file version 3");
     const std::uint16_t id = nextId();
@@ -333,14 +333,14 @@ std::uint16_t Movie::defineMorphShape(const MorphShape& shape)
     return id;
 }
 
-std::uint16_t Movie::defineSprite(const Timeline& timeline)
+std::uint16_t MovieBuilder::defineSprite(const TimelineBuilder& timeline)
 {
     const std::uint16_t id = nextId();
     root_.add(write::defineSprite(id, timeline));
     return id;
 }
 
-std::vector<std::uint8_t> Movie::encode() const
+std::vector<std::uint8_t> MovieBuilder::encode() const
 {
     ByteWriter body;
     writeRect(body, header_.stage);

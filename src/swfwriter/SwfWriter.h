@@ -4,13 +4,13 @@
 // program's movies and by tests that build small files in code.
 //
 // Three layers, each usable alone:
-//  - value types (Rect, Matrix, FillStyle, ShapeRecord, PlaceObject ...) that mirror the
+//  - value types (Rect, Matrix, Fill, ShapeElement, PlaceObject ...) that mirror the
 //    format's structures field for field, so that a file read back can be compared with
 //    what was written;
 //  - encoders: write*() put one structure into a ByteWriter; the tag functions return a
 //    Tag, a code and its body; encodeTag() adds the short or long tag header;
-//  - Timeline (a list of control tags counting its frames) and Movie (header, character
-//    ids, the root timeline) for building whole files.
+//  - TimelineBuilder (a list of control tags counting its frames) and MovieBuilder
+//    (header, character ids, the root timeline) for building whole files.
 //
 // All coordinates are in twips (1/20 pixel). A value the format cannot hold (a style
 // index past its table, a colour-transform term of more than 15 bits, a shape version
@@ -76,7 +76,7 @@ struct Matrix {
 
 // CXFORMWITHALPHA: each channel becomes channel * mult / 256 + add. A transform that
 // leaves a part unchanged (all multipliers 256, or all additions 0) omits that part.
-struct ColorTransform {
+struct CxForm {
     std::int16_t redMult = 256;
     std::int16_t greenMult = 256;
     std::int16_t blueMult = 256;
@@ -85,12 +85,12 @@ struct ColorTransform {
     std::int16_t greenAdd = 0;
     std::int16_t blueAdd = 0;
     std::int16_t alphaAdd = 0;
-    bool operator==(const ColorTransform&) const = default;
+    bool operator==(const CxForm&) const = default;
 
     // Multiplies alpha only (0..1), for fading a character in or out.
-    static ColorTransform opacity(double alpha);
+    static CxForm opacity(double alpha);
     // Replaces the colour channels by a flat colour, keeping the character's alpha.
-    static ColorTransform tint(Rgba colour);
+    static CxForm tint(Rgba colour);
 };
 
 enum class SpreadMode : std::uint8_t { Pad = 0, Reflect = 1, Repeat = 2 };
@@ -102,14 +102,14 @@ struct GradientStop {
     bool operator==(const GradientStop&) const = default;
 };
 
-struct Gradient {
+struct FillGradient {
     SpreadMode spread = SpreadMode::Pad;
     InterpolationMode interpolation = InterpolationMode::Normal;
     // 1..15 stops (1..8 before DefineShape4), ratios rising.
     std::vector<GradientStop> stops;
     // Focal gradients only: -1..1 along the gradient's x axis, stored as 8.8.
     double focalPoint = 0.0;
-    bool operator==(const Gradient&) const = default;
+    bool operator==(const FillGradient&) const = default;
 };
 
 enum class FillKind : std::uint8_t {
@@ -119,23 +119,23 @@ enum class FillKind : std::uint8_t {
     FocalGradient = 0x13, // DefineShape4 only
 };
 
-struct FillStyle {
+struct Fill {
     FillKind kind = FillKind::Solid;
     Rgba color;       // solid fills
     Matrix matrix;    // gradient fills: the gradient square into shape space
-    Gradient gradient;
-    bool operator==(const FillStyle&) const = default;
+    FillGradient gradient;
+    bool operator==(const Fill&) const = default;
 
-    static FillStyle solid(Rgba color);
-    static FillStyle linear(const Matrix& matrix, Gradient gradient);
-    static FillStyle radial(const Matrix& matrix, Gradient gradient);
-    static FillStyle focal(const Matrix& matrix, Gradient gradient);
+    static Fill solid(Rgba color);
+    static Fill linear(const Matrix& matrix, FillGradient gradient);
+    static Fill radial(const Matrix& matrix, FillGradient gradient);
+    static Fill focal(const Matrix& matrix, FillGradient gradient);
 };
 
 enum class CapStyle : std::uint8_t { Round = 0, None = 1, Square = 2 };
 enum class JoinStyle : std::uint8_t { Round = 0, Bevel = 1, Miter = 2 };
 
-struct LineStyle {
+struct Line {
     std::uint16_t width = 20;
     Rgba color;
     // The rest is written by DefineShape4 only (LINESTYLE2); older versions drop it.
@@ -148,14 +148,14 @@ struct LineStyle {
     bool pixelHinting = false;
     bool noClose = false;
     // A line painted with a fill instead of `color`.
-    std::optional<FillStyle> fill;
-    bool operator==(const LineStyle&) const = default;
+    std::optional<Fill> fill;
+    bool operator==(const Line&) const = default;
 };
 
-struct StyleTables {
-    std::vector<FillStyle> fills;
-    std::vector<LineStyle> lines;
-    bool operator==(const StyleTables&) const = default;
+struct StyleArrays {
+    std::vector<Fill> fills;
+    std::vector<Line> lines;
+    bool operator==(const StyleArrays&) const = default;
 };
 
 // Style indices count from 1 into the current tables; 0 means "none". An index given in
@@ -166,7 +166,7 @@ struct StyleChange {
     std::optional<std::uint32_t> fill0;
     std::optional<std::uint32_t> fill1;
     std::optional<std::uint32_t> line;
-    std::optional<StyleTables> newStyles; // DefineShape2 and later
+    std::optional<StyleArrays> newStyles; // DefineShape2 and later
     bool operator==(const StyleChange&) const = default;
 };
 
@@ -185,11 +185,11 @@ struct CurvedEdge {
     bool operator==(const CurvedEdge&) const = default;
 };
 
-using ShapeRecord = std::variant<StyleChange, StraightEdge, CurvedEdge>;
+using ShapeElement = std::variant<StyleChange, StraightEdge, CurvedEdge>;
 
 struct Shape {
-    StyleTables styles;
-    std::vector<ShapeRecord> records; // without the end record, which the encoder adds
+    StyleArrays styles;
+    std::vector<ShapeElement> records; // without the end record, which the encoder adds
     // DefineShape4 only: fill by the non-zero rule instead of even-odd.
     bool nonZeroWinding = false;
     bool operator==(const Shape&) const = default;
@@ -215,29 +215,29 @@ struct MorphGradientStop {
     bool operator==(const MorphGradientStop&) const = default;
 };
 
-struct MorphFillStyle {
+struct MorphFill {
     FillKind kind = FillKind::Solid; // solid, linear or radial
     Rgba startColor;
     Rgba endColor;
     Matrix startMatrix;
     Matrix endMatrix;
     std::vector<MorphGradientStop> stops; // 1..8
-    bool operator==(const MorphFillStyle&) const = default;
+    bool operator==(const MorphFill&) const = default;
 };
 
-struct MorphLineStyle {
+struct MorphLine {
     std::uint16_t startWidth = 20;
     std::uint16_t endWidth = 20;
     Rgba startColor;
     Rgba endColor;
-    bool operator==(const MorphLineStyle&) const = default;
+    bool operator==(const MorphLine&) const = default;
 };
 
 struct MorphShape {
-    std::vector<MorphFillStyle> fills;
-    std::vector<MorphLineStyle> lines;
-    std::vector<ShapeRecord> startRecords;
-    std::vector<ShapeRecord> endRecords;
+    std::vector<MorphFill> fills;
+    std::vector<MorphLine> lines;
+    std::vector<ShapeElement> startRecords;
+    std::vector<ShapeElement> endRecords;
     bool operator==(const MorphShape&) const = default;
 };
 
@@ -248,7 +248,7 @@ struct PlaceObject {
     bool move = false;
     std::optional<std::uint16_t> characterId;
     std::optional<Matrix> matrix;
-    std::optional<ColorTransform> colorTransform;
+    std::optional<CxForm> colorTransform;
     std::optional<std::uint16_t> ratio;
     std::optional<std::string> name;
     std::optional<std::uint16_t> clipDepth;
@@ -264,14 +264,14 @@ struct Tag {
 // Structure encoders.
 void writeRect(ByteWriter& out, const Rect& rect);
 void writeMatrix(ByteWriter& out, const Matrix& matrix);
-void writeColorTransform(ByteWriter& out, const ColorTransform& transform);
+void writeCxForm(ByteWriter& out, const CxForm& transform);
 void writeRgb(ByteWriter& out, Rgba color);
 void writeRgba(ByteWriter& out, Rgba color);
-void writeFillStyles(ByteWriter& out, const std::vector<FillStyle>& fills, ShapeVersion version);
-void writeLineStyles(ByteWriter& out, const std::vector<LineStyle>& lines, ShapeVersion version);
+void writeFillStyles(ByteWriter& out, const std::vector<Fill>& fills, ShapeVersion version);
+void writeLineStyles(ByteWriter& out, const std::vector<Line>& lines, ShapeVersion version);
 // The records with their end record, byte-aligned, with the given index widths at the
 // start (new style tables in the records change them on the way).
-void writeShapeRecords(ByteWriter& out, const std::vector<ShapeRecord>& records, ShapeVersion version,
+void writeShapeRecords(ByteWriter& out, const std::vector<ShapeElement>& records, ShapeVersion version,
                        int fillBits, int lineBits);
 // A SHAPEWITHSTYLE: the style tables, their index widths, the records.
 void writeShapeWithStyle(ByteWriter& out, const Shape& shape, ShapeVersion version);
@@ -292,7 +292,7 @@ Tag placeObject3(const PlaceObject& place);
 Tag removeObject2(std::uint16_t depth);
 
 // A list of control tags and the frames they make: the root of a movie, or a sprite.
-class Timeline {
+class TimelineBuilder {
 public:
     void add(Tag tag);
     void place(const PlaceObject& place) { add(placeObject2(place)); }
@@ -309,7 +309,7 @@ private:
     std::uint16_t frames_ = 0;
 };
 
-Tag defineSprite(std::uint16_t id, const Timeline& timeline);
+Tag defineSprite(std::uint16_t id, const TimelineBuilder& timeline);
 
 enum class Compression { None, Zlib };
 
@@ -322,16 +322,16 @@ struct MovieHeader {
 
 // A whole file. Definitions go onto the root timeline where they are made, so each
 // comes before the frames that use it; character ids are handed out from 1.
-class Movie {
+class MovieBuilder {
 public:
-    explicit Movie(MovieHeader header);
+    explicit MovieBuilder(MovieHeader header);
 
     std::uint16_t defineShape(const Shape& shape, ShapeVersion version = ShapeVersion::Shape4);
     std::uint16_t defineMorphShape(const MorphShape& shape);
-    std::uint16_t defineSprite(const Timeline& timeline);
+    std::uint16_t defineSprite(const TimelineBuilder& timeline);
     void setBackgroundColor(Rgba color) { root_.add(swf::write::setBackgroundColor(color)); }
 
-    Timeline& root() { return root_; }
+    TimelineBuilder& root() { return root_; }
     const MovieHeader& header() const { return header_; }
 
     // The file: signature, version, uncompressed length, then the (compressed) body.
@@ -342,7 +342,7 @@ private:
     std::uint16_t nextId();
 
     MovieHeader header_;
-    Timeline root_;
+    TimelineBuilder root_;
     std::uint16_t lastId_ = 0;
 };
 

@@ -36,6 +36,6 @@ struct BoxState {
 // Every box in a frame, far columns first; frames repeat every kLoopFrames.
 std::vector<BoxState> boxStates(int frame, BoxDirection direction);
 
-swf::write::Movie colourBoxMovie(BoxDirection direction);
+swf::write::MovieBuilder colourBoxMovie(BoxDirection direction);
 
 } // namespace movies

@@ -35,6 +35,6 @@ struct PendulumPlacement {
 };
 PendulumPlacement pendulumPlacement(int frame);
 
-swf::write::Movie pendulumMovie();
+swf::write::MovieBuilder pendulumMovie();
 
 } // namespace movies
