@@ -3,7 +3,7 @@
 // edge splitting where a delta outgrows its field, merged style changes and the side of
 // each outline its fill goes on are worked out here.
 
-#include "swfwriter/SwfWriter.h"
+#include "swfwriter/Shapes.h"
 
 #include <cstdint>
 #include <vector>

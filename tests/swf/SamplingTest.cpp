@@ -5,8 +5,8 @@
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
 #include "swf/Timeline.h"
+#include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
-#include "swfwriter/SwfWriter.h"
 
 #include <QImage>
 

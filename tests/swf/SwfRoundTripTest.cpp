@@ -4,8 +4,8 @@
 #include "swf/ByteReader.h"
 #include "swf/Movie.h"
 #include "swf/Shape.h"
+#include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
-#include "swfwriter/SwfWriter.h"
 
 #include <QByteArray>
 

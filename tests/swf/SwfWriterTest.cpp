@@ -1,8 +1,8 @@
 // Exact bytes of the SWF writer against encodings worked out by hand from the format's
 // field layouts. Where a bit layout is not obvious, the comment spells out its fields.
 
+#include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
-#include "swfwriter/SwfWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

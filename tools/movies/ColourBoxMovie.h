@@ -6,7 +6,7 @@
 // within the loop, so the last frame leads into the first without a seam. The downward
 // movie plays the same frames in reverse order.
 
-#include "swfwriter/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 #include <vector>
 

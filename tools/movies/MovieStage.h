@@ -2,7 +2,7 @@
 // What the program's three movies share: the stage of the movie window's player, the
 // frame rate, the file settings, and colour helpers.
 
-#include "swfwriter/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 namespace movies {
 

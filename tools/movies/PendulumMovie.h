@@ -3,7 +3,7 @@
 // bob, swinging with the motion of a real pendulum. Its angle follows a cosine in time
 // over a two-second period, so the sixty frames of one swing loop without a seam.
 
-#include "swfwriter/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 namespace movies {
 

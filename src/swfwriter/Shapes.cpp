@@ -1,10 +1,9 @@
-#include "swfwriter/SwfWriter.h"
+#include "swfwriter/Shapes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-// Shapes: style tables, shape records, bounds, and the shape and morph-shape tags.
+#include <utility>
 
 namespace swf::write {
 
@@ -359,6 +358,28 @@ void writeMorphFillStyle(ByteWriter& out, const MorphFill& fill)
 }
 
 } // namespace
+
+Fill Fill::solid(Rgba color)
+{
+    Fill f;
+    f.color = color;
+    return f;
+}
+
+Fill Fill::linear(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::LinearGradient, {}, matrix, std::move(gradient)};
+}
+
+Fill Fill::radial(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::RadialGradient, {}, matrix, std::move(gradient)};
+}
+
+Fill Fill::focal(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::FocalGradient, {}, matrix, std::move(gradient)};
+}
 
 ShapeBounds computeBounds(const Shape& shape)
 {
