@@ -7,7 +7,7 @@
 #include "swf/Movie.h"
 #include "swf/PlayerWidget.h"
 #include "swf/Renderer.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

@@ -15,6 +15,7 @@ import sys
 # Bottom up: each folder and the folders it may use besides itself.
 MAY_USE = {
     "swf": set(),
+    "swfwriter": {"swf"},
     "platform": set(),
     "app": {"platform"},
     "links": {"app", "platform"},
@@ -25,8 +26,15 @@ MAY_USE = {
     "shell": {"wheel", "movie", "referral", "frame", "links", "app", "platform"},
 }
 
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/', re.MULTILINE)
-LINKS = re.compile(r"target_link_libraries\(\s*somnara_(\w+)\s+PUBLIC([^)]*)\)")
+# Where a folder may use only some headers of a layer: the writer shares the player's
+# tag codes and nothing else of it.
+ONLY_HEADERS = {("swfwriter", "swf"): {"TagCode.h"}}
+
+# Libraries that are not named after their folder.
+LIBRARY_FOLDER = {"swf_tag_codes": "swf", "swf_writer": "swfwriter"}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/([^"]+)"', re.MULTILINE)
+LINKS = re.compile(r"target_link_libraries\(\s*somnara_(\w+)\s+(?:PUBLIC|PRIVATE)([^)]*)\)")
 
 
 def main(src: pathlib.Path) -> int:
@@ -40,17 +48,24 @@ def main(src: pathlib.Path) -> int:
         for source in sorted((src / folder).rglob("*")):
             if source.suffix not in (".h", ".cpp", ".in"):
                 continue
-            for target in INCLUDE.findall(source.read_text(encoding="utf-8")):
+            for target, header in INCLUDE.findall(source.read_text(encoding="utf-8")):
                 if target == folder:
                     continue
                 used.add(target)
                 if target not in MAY_USE[folder]:
                     problems.append(f"{source.relative_to(src)}: includes {target}/, which {folder}/ may not use")
+                elif header not in ONLY_HEADERS.get((folder, target), {header}):
+                    problems.append(f"{source.relative_to(src)}: includes {target}/{header}; {folder}/ may use only "
+                                    f"{sorted(ONLY_HEADERS[(folder, target)])} of {target}/")
         cmake = (src / folder / "CMakeLists.txt").read_text(encoding="utf-8")
         links = LINKS.search(cmake)
         linked = set()
         if links:
-            linked = {name.removeprefix("somnara_") for name in links.group(2).split() if name.startswith("somnara_")}
+            for name in links.group(2).split():
+                if name.startswith("somnara_"):
+                    library = name.removeprefix("somnara_")
+                    linked.add(LIBRARY_FOLDER.get(library, library))
+            linked.discard(folder)
         if linked != used:
             problems.append(f"{folder}/CMakeLists.txt: links {sorted(linked)} but includes {sorted(used)}")
     for problem in problems:

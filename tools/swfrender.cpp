@@ -4,7 +4,7 @@
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 // the end yields zeros and marks the reader failed, so a parser can read a whole structure
 // and check ok() once instead of testing each field.
 
-#include "swf/Geometry.h"
+#include "swf/ColorTransform.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -2,8 +2,8 @@
 // A loaded movie: header, dictionary of characters and the main timeline, immutable once
 // loaded. Loading never fails half-way: a damaged file yields what was read before the damage.
 
+#include "swf/ColorTransform.h"
 #include "swf/Container.h"
-#include "swf/Geometry.h"
 #include "swf/Shape.h"
 
 #include <QByteArray>

@@ -2,6 +2,7 @@
 
 #include "swf/ByteReader.h"
 #include "swf/Container.h"
+#include "swf/TagCode.h"
 
 #include <QFile>
 
@@ -11,37 +12,6 @@
 namespace swf {
 
 namespace {
-
-enum Tag : int {
-    End = 0,
-    ShowFrame = 1,
-    DefineShape = 2,
-    PlaceObject = 4,
-    RemoveObject = 5,
-    DefineBits = 6,
-    JpegTables = 8,
-    SetBackgroundColor = 9,
-    DefineFont = 10,
-    DefineText = 11,
-    DefineBitsLossless = 20,
-    DefineBitsJpeg2 = 21,
-    DefineShape2 = 22,
-    PlaceObject2 = 26,
-    RemoveObject2 = 28,
-    DefineShape3 = 32,
-    DefineText2 = 33,
-    DefineBitsJpeg3 = 35,
-    DefineBitsLossless2 = 36,
-    DefineEditText = 37,
-    DefineSprite = 39,
-    DefineMorphShape = 46,
-    DefineFont2 = 48,
-    PlaceObject3 = 70,
-    DefineFont3 = 75,
-    DefineShape4 = 83,
-    DefineMorphShape2 = 84,
-    DefineBitsJpeg4 = 90,
-};
 
 std::span<const std::uint8_t> bytesOf(const QByteArray& data)
 {
@@ -73,7 +43,7 @@ public:
             if (reader.atEnd())
                 break;
             const std::uint16_t header = reader.u16();
-            const int code = header >> 6;
+            const auto code = static_cast<TagCode>(header >> 6);
             std::size_t length = header & 0x3F;
             if (length == 0x3F)
                 length = reader.u32();
@@ -82,9 +52,9 @@ public:
                 return false;
             }
             ByteReader tag = reader.sub(length);
-            if (code == End)
+            if (code == TagCode::End)
                 break;
-            if (code == ShowFrame) {
+            if (code == TagCode::ShowFrame) {
                 timeline.frames.push_back(std::move(pending));
                 pending = Frame{};
                 continue;
@@ -104,28 +74,28 @@ private:
     }
 
     // Tags allowed inside sprites too; returns whether the tag was one of them.
-    bool readControlTag(int code, ByteReader& tag, Frame& frame, int spriteId)
+    bool readControlTag(TagCode code, ByteReader& tag, Frame& frame, int spriteId)
     {
         PlaceCommand command;
         switch (code) {
-        case PlaceObject:
+        case TagCode::PlaceObject:
             command.character = tag.u16();
             command.depth = tag.u16();
             command.matrix = tag.matrix();
             if (!tag.atEnd())
                 command.colour = tag.colorTransform(false);
             break;
-        case PlaceObject2:
-        case PlaceObject3:
-            if (!readPlace(tag, code == PlaceObject3, command))
+        case TagCode::PlaceObject2:
+        case TagCode::PlaceObject3:
+            if (!readPlace(tag, code == TagCode::PlaceObject3, command))
                 return true;
             break;
-        case RemoveObject:
+        case TagCode::RemoveObject:
             tag.u16();
             command.remove = true;
             command.depth = tag.u16();
             break;
-        case RemoveObject2:
+        case TagCode::RemoveObject2:
             command.remove = true;
             command.depth = tag.u16();
             break;
@@ -207,36 +177,36 @@ private:
         movie_.dictionary.insert_or_assign(id, std::move(character));
     }
 
-    void readDefinition(int code, ByteReader& tag, int nesting)
+    void readDefinition(TagCode code, ByteReader& tag, int nesting)
     {
         switch (code) {
-        case SetBackgroundColor:
+        case TagCode::SetBackgroundColor:
             movie_.background = tag.rgb();
             break;
-        case DefineShape: readShape(tag, 1); break;
-        case DefineShape2: readShape(tag, 2); break;
-        case DefineShape3: readShape(tag, 3); break;
-        case DefineShape4: readShape(tag, 4); break;
-        case DefineMorphShape: readMorph(tag, false); break;
-        case DefineMorphShape2: readMorph(tag, true); break;
-        case DefineBitsLossless: readLossless(tag, false); break;
-        case DefineBitsLossless2: readLossless(tag, true); break;
-        case JpegTables: {
+        case TagCode::DefineShape: readShape(tag, 1); break;
+        case TagCode::DefineShape2: readShape(tag, 2); break;
+        case TagCode::DefineShape3: readShape(tag, 3); break;
+        case TagCode::DefineShape4: readShape(tag, 4); break;
+        case TagCode::DefineMorphShape: readMorph(tag, false); break;
+        case TagCode::DefineMorphShape2: readMorph(tag, true); break;
+        case TagCode::DefineBitsLossless: readLossless(tag, false); break;
+        case TagCode::DefineBitsLossless2: readLossless(tag, true); break;
+        case TagCode::JpegTables: {
             const auto bytes = tag.rest();
             jpegTables_ = QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
             break;
         }
-        case DefineBits: readJpeg(tag, true, false); break;
-        case DefineBitsJpeg2: readJpeg(tag, false, false); break;
-        case DefineBitsJpeg3: readJpeg(tag, false, true); break;
-        case DefineBitsJpeg4: readJpeg(tag, false, true, true); break;
-        case DefineFont: readFont1(tag); break;
-        case DefineFont2: readFont23(tag, false); break;
-        case DefineFont3: readFont23(tag, true); break;
-        case DefineText: readText(tag, false); break;
-        case DefineText2: readText(tag, true); break;
-        case DefineEditText: readEditText(tag); break;
-        case DefineSprite: readSprite(tag, nesting); break;
+        case TagCode::DefineBits: readJpeg(tag, true, false); break;
+        case TagCode::DefineBitsJpeg2: readJpeg(tag, false, false); break;
+        case TagCode::DefineBitsJpeg3: readJpeg(tag, false, true); break;
+        case TagCode::DefineBitsJpeg4: readJpeg(tag, false, true, true); break;
+        case TagCode::DefineFont: readFont1(tag); break;
+        case TagCode::DefineFont2: readFont23(tag, false); break;
+        case TagCode::DefineFont3: readFont23(tag, true); break;
+        case TagCode::DefineText: readText(tag, false); break;
+        case TagCode::DefineText2: readText(tag, true); break;
+        case TagCode::DefineEditText: readEditText(tag); break;
+        case TagCode::DefineSprite: readSprite(tag, nesting); break;
         default: break;
         }
     }

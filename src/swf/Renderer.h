@@ -5,7 +5,7 @@
 // and the four averaged: edges in quarter steps, as the reference player shows them.
 
 #include "swf/Movie.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QPainter>
 #include <QRectF>

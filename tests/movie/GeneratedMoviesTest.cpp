@@ -7,7 +7,7 @@
 #include "movies/PendulumMovie.h"
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QImage>
 

@@ -5,7 +5,7 @@
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -6,7 +6,7 @@
 #include "swf/ByteReader.h"
 #include "swf/Container.h"
 #include "swf/Movie.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
-#include "swf/SwfShapeBuilder.h"
-#include "swf/SwfWriter.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
+#include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <QImage>
 
@@ -22,17 +22,17 @@ constexpr w::Rgba kBlue{0, 0, 255, 255};
 constexpr w::Rgba kBlack{0, 0, 0, 255};
 
 // A movie with a stage of 100 x 20 pixels on white.
-w::Movie whiteStage()
+w::MovieBuilder whiteStage()
 {
     w::MovieHeader header;
     header.stage = {0, 2000, 0, 400};
     header.compression = w::Compression::None;
-    w::Movie movie(header);
+    w::MovieBuilder movie(header);
     movie.setBackgroundColor(kWhite);
     return movie;
 }
 
-QImage renderFirstFrame(const w::Movie& written)
+QImage renderFirstFrame(const w::MovieBuilder& written)
 {
     const std::vector<std::uint8_t> bytes = written.encode();
     const auto movie = swf::Movie::load(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
@@ -57,7 +57,7 @@ w::PlaceObject place(std::uint16_t id, double scale = 1.0)
 w::Shape line(std::uint16_t width, std::int32_t y)
 {
     w::ShapeBuilder builder;
-    w::LineStyle style;
+    w::Line style;
     style.width = width;
     style.color = kBlack;
     const std::uint32_t pen = builder.addLine(style);
@@ -78,9 +78,9 @@ TEST(SwfSampling, AnEdgeCoversAPixelInQuarters)
         int redSamples;
     };
     for (const Case c : {Case{201, 4}, Case{206, 3}, Case{211, 2}, Case{216, 1}}) {
-        w::Movie movie = whiteStage();
+        w::MovieBuilder movie = whiteStage();
         w::ShapeBuilder builder;
-        builder.polygon({{c.edgeTwips, 0}, {1000, 0}, {1000, 400}, {c.edgeTwips, 400}}, builder.addFill(w::FillStyle::solid(kRed)));
+        builder.polygon({{c.edgeTwips, 0}, {1000, 0}, {1000, 400}, {c.edgeTwips, 400}}, builder.addFill(w::Fill::solid(kRed)));
         movie.root().place(place(movie.defineShape(builder.shape())));
         movie.root().showFrame();
         const QImage image = renderFirstFrame(movie);
@@ -96,12 +96,12 @@ TEST(SwfSampling, ColoursAreReadAtPixelCentresNotBlendedAcrossSamples)
 {
     // A gradient that jumps from red to blue 0.196 px into pixel 50: one sample of that
     // pixel lies left of the jump, but its colour is read at its centre, which is blue.
-    w::Movie movie = whiteStage();
-    w::Gradient gradient;
+    w::MovieBuilder movie = whiteStage();
+    w::FillGradient gradient;
     gradient.stops = {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}};
     w::ShapeBuilder builder;
     builder.polygon({{0, 0}, {2000, 0}, {2000, 400}, {0, 400}},
-                    builder.addFill(w::FillStyle::linear(w::Matrix::gradientBox({0, 2000, 0, 400}), gradient)));
+                    builder.addFill(w::Fill::linear(w::Matrix::gradientBox({0, 2000, 0, 400}), gradient)));
     movie.root().place(place(movie.defineShape(builder.shape())));
     movie.root().showFrame();
     const QImage image = renderFirstFrame(movie);
@@ -128,11 +128,11 @@ TEST(SwfSampling, AStrokeIsAtLeastAPixelWhereItsShapeIsPlaced)
         {"a line two pixels wide in that sprite is a whole pixel", 40, true, 0.5, 0},
     };
     for (const Case& c : cases) {
-        w::Movie movie = whiteStage();
+        w::MovieBuilder movie = whiteStage();
         // The line at 210 / scale twips in the shape comes to 210 twips (10.5 px) on the stage.
         const std::uint16_t shape = movie.defineShape(line(c.width, static_cast<std::int32_t>(210 / c.scale)));
         if (c.inSprite) {
-            w::Timeline sprite;
+            w::TimelineBuilder sprite;
             sprite.place(place(shape));
             sprite.showFrame();
             movie.root().place(place(movie.defineSprite(sprite), c.scale));

@@ -4,8 +4,8 @@
 #include "swf/ByteReader.h"
 #include "swf/Movie.h"
 #include "swf/Shape.h"
-#include "swf/SwfShapeBuilder.h"
-#include "swf/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <QByteArray>
 
@@ -17,7 +17,7 @@ namespace w = swf::write;
 
 namespace {
 
-std::shared_ptr<const swf::Movie> readBack(const w::Movie& movie)
+std::shared_ptr<const swf::Movie> readBack(const w::MovieBuilder& movie)
 {
     const std::vector<std::uint8_t> bytes = movie.encode();
     return swf::Movie::load(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
@@ -48,11 +48,11 @@ void expectSameTransform(const QTransform& read, const w::Matrix& written)
 w::Shape sampleShape()
 {
     w::ShapeBuilder builder;
-    w::Gradient gradient;
+    w::FillGradient gradient;
     gradient.stops = {{0, {255, 0, 0, 200}}, {128, {0, 255, 0, 255}}, {255, {0, 0, 255, 100}}};
-    const std::uint32_t solid = builder.addFill(w::FillStyle::solid({10, 20, 30, 40}));
-    const std::uint32_t linear = builder.addFill(w::FillStyle::linear(w::Matrix::gradientBox({0, 800, 0, 400}, 0.3), gradient));
-    w::LineStyle line;
+    const std::uint32_t solid = builder.addFill(w::Fill::solid({10, 20, 30, 40}));
+    const std::uint32_t linear = builder.addFill(w::Fill::linear(w::Matrix::gradientBox({0, 800, 0, 400}, 0.3), gradient));
+    w::Line line;
     line.width = 60;
     line.color = {200, 100, 50, 150};
     line.startCap = w::CapStyle::None;
@@ -69,11 +69,11 @@ w::Shape sampleShape()
 }
 
 // The writer's records as absolute pen positions, the way the reader keeps them.
-std::vector<QPointF> anchors(const std::vector<w::ShapeRecord>& records)
+std::vector<QPointF> anchors(const std::vector<w::ShapeElement>& records)
 {
     std::vector<QPointF> points;
     QPointF pen;
-    for (const w::ShapeRecord& record : records) {
+    for (const w::ShapeElement& record : records) {
         if (const auto* change = std::get_if<w::StyleChange>(&record)) {
             if (change->moveTo)
                 pen = QPointF(change->moveTo->x, change->moveTo->y);
@@ -148,12 +148,12 @@ TEST(SwfRoundTrip, ShapeRecordsAndStylesOfEveryVersionReadBackAsWritten)
 TEST(SwfRoundTrip, MovieHeaderPlacementsSpritesAndMorphsReadBackAsWritten)
 {
     for (const w::Compression compression : {w::Compression::None, w::Compression::Zlib}) {
-        w::Movie movie({10, {0, 11895, 0, 5535}, 24.5, compression});
+        w::MovieBuilder movie({10, {0, 11895, 0, 5535}, 24.5, compression});
         movie.setBackgroundColor({1, 2, 3, 255});
         const std::uint16_t shape = movie.defineShape(sampleShape(), w::ShapeVersion::Shape4);
 
         w::MorphShape morph;
-        morph.fills = {w::MorphFillStyle{w::FillKind::Solid, {255, 0, 0, 255}, {0, 0, 255, 128}, {}, {}, {}}};
+        morph.fills = {w::MorphFill{w::FillKind::Solid, {255, 0, 0, 255}, {0, 0, 255, 128}, {}, {}, {}}};
         w::StyleChange start;
         start.moveTo = w::Point{0, 0};
         start.fill1 = 1;
@@ -163,7 +163,7 @@ TEST(SwfRoundTrip, MovieHeaderPlacementsSpritesAndMorphsReadBackAsWritten)
         morph.endRecords = {end, w::StraightEdge{300, 0}, w::CurvedEdge{0, 150, 0, 150}, w::StraightEdge{-300, -300}};
         const std::uint16_t morphId = movie.defineMorphShape(morph);
 
-        w::Timeline spin;
+        w::TimelineBuilder spin;
         for (int i = 0; i < 3; ++i) {
             w::PlaceObject p;
             p.depth = 1;
@@ -181,14 +181,14 @@ TEST(SwfRoundTrip, MovieHeaderPlacementsSpritesAndMorphsReadBackAsWritten)
         first.depth = 3;
         first.characterId = sprite;
         first.matrix = w::Matrix::translation(4000, -200);
-        first.colorTransform = w::ColorTransform::tint({255, 128, 0, 255});
+        first.colorTransform = w::CxForm::tint({255, 128, 0, 255});
         first.clipDepth = 9;
         movie.root().place(first);
         w::PlaceObject second;
         second.depth = 4;
         second.characterId = morphId;
         second.ratio = 32768;
-        second.colorTransform = w::ColorTransform::opacity(0.25);
+        second.colorTransform = w::CxForm::opacity(0.25);
         movie.root().add(w::placeObject3(second));
         movie.root().showFrame();
         movie.root().remove(3);

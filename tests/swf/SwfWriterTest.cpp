@@ -1,8 +1,8 @@
 // Exact bytes of the SWF writer against encodings worked out by hand from the format's
 // field layouts. Where a bit layout is not obvious, the comment spells out its fields.
 
-#include "swf/SwfShapeBuilder.h"
-#include "swf/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 using namespace swf::write;
+using swf::TagCode;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -115,22 +116,22 @@ TEST(SwfStructures, MatrixOmitsIdentityPartsAndSizesEachPairApart)
 
 TEST(SwfStructures, ColourTransformWritesMultipliersBeforeAdditions)
 {
-    EXPECT_EQ(encoded([](ByteWriter& o) { writeColorTransform(o, {}); }), (Bytes{0x00}));
+    EXPECT_EQ(encoded([](ByteWriter& o) { writeCxForm(o, {}); }), (Bytes{0x00}));
     // 0 1 1010, then 256 256 256 128 in ten bits each.
-    EXPECT_EQ(encoded([](ByteWriter& o) { writeColorTransform(o, ColorTransform::opacity(0.5)); }),
+    EXPECT_EQ(encoded([](ByteWriter& o) { writeCxForm(o, CxForm::opacity(0.5)); }),
               (Bytes{0x69, 0x00, 0x40, 0x10, 0x02, 0x00}));
     // 1 1 1010, multipliers 0 0 0 256, then additions 255 0 10 0.
-    EXPECT_EQ(encoded([](ByteWriter& o) { writeColorTransform(o, ColorTransform::tint({255, 0, 10, 255})); }),
+    EXPECT_EQ(encoded([](ByteWriter& o) { writeCxForm(o, CxForm::tint({255, 0, 10, 255})); }),
               (Bytes{0xE8, 0x00, 0x00, 0x00, 0x04, 0x00, 0xFF, 0x00, 0x00, 0xA0, 0x00}));
     // 1 0 1001, additions 0 0 0 -255 in nine bits.
-    ColorTransform fade;
+    CxForm fade;
     fade.alphaAdd = -255;
-    EXPECT_EQ(encoded([&](ByteWriter& o) { writeColorTransform(o, fade); }),
+    EXPECT_EQ(encoded([&](ByteWriter& o) { writeCxForm(o, fade); }),
               (Bytes{0xA4, 0x00, 0x00, 0x00, 0x40, 0x40}));
     // Terms need at most 15 bits.
-    ColorTransform huge;
+    CxForm huge;
     huge.redMult = 16384;
-    EXPECT_THROW(encoded([&](ByteWriter& o) { writeColorTransform(o, huge); }), std::invalid_argument);
+    EXPECT_THROW(encoded([&](ByteWriter& o) { writeCxForm(o, huge); }), std::invalid_argument);
 }
 
 TEST(SwfTags, HeadersAreShortBelowSixtyThreeBytesAndLongFromThere)
@@ -140,12 +141,12 @@ TEST(SwfTags, HeadersAreShortBelowSixtyThreeBytesAndLongFromThere)
     EXPECT_EQ(encodeTag(setBackgroundColor({255, 0, 0, 255})), (Bytes{0x43, 0x02, 0xFF, 0x00, 0x00}));
     EXPECT_EQ(encodeTag(removeObject2(5)), (Bytes{0x02, 0x07, 0x05, 0x00}));
 
-    const Bytes shortest = encodeTag({tag_code::DefineShape, Bytes(62, 0xAA)});
+    const Bytes shortest = encodeTag({TagCode::DefineShape, Bytes(62, 0xAA)});
     EXPECT_EQ(shortest.size(), 64u);
     EXPECT_EQ(shortest[0], 0xBE);
     EXPECT_EQ(shortest[1], 0x00);
     // 63 is the marker of a long header, so a 63-byte body takes the long form.
-    const Bytes longest = encodeTag({tag_code::DefineShape, Bytes(63, 0xAA)});
+    const Bytes longest = encodeTag({TagCode::DefineShape, Bytes(63, 0xAA)});
     EXPECT_EQ(Bytes(longest.begin(), longest.begin() + 6), (Bytes{0xBF, 0x00, 0x3F, 0x00, 0x00, 0x00}));
     EXPECT_EQ(longest.size(), 69u);
     EXPECT_EQ(encodeTag(setBackgroundColor({1, 2, 3, 255}), true),
@@ -154,7 +155,7 @@ TEST(SwfTags, HeadersAreShortBelowSixtyThreeBytesAndLongFromThere)
 
 TEST(SwfShapes, EdgeRecordsPickTheShortestForm)
 {
-    const auto records = [](std::vector<ShapeRecord> list, int fillBits = 0, int lineBits = 0) {
+    const auto records = [](std::vector<ShapeElement> list, int fillBits = 0, int lineBits = 0) {
         return encoded([&](ByteWriter& o) { writeShapeRecords(o, list, ShapeVersion::Shape3, fillBits, lineBits); });
     };
     // Each starts with the index widths (0, 0) and ends with the end record, 000000.
@@ -183,7 +184,7 @@ TEST(SwfShapes, EdgeRecordsPickTheShortestForm)
 TEST(SwfShapes, DefineShape3OfASquareMatchesItsHandEncoding)
 {
     ShapeBuilder builder;
-    const std::uint32_t red = builder.addFill(FillStyle::solid({255, 0, 0, 255}));
+    const std::uint32_t red = builder.addFill(Fill::solid({255, 0, 0, 255}));
     builder.polygon({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, red);
     const Bytes tag = encodeTag(defineShape(1, builder.shape(), ShapeVersion::Shape3));
 
@@ -202,34 +203,34 @@ TEST(SwfShapes, DefineShape3OfASquareMatchesItsHandEncoding)
 
 TEST(SwfShapes, StylesEncodePerShapeVersion)
 {
-    const auto fills = [](const FillStyle& fill, ShapeVersion version) {
+    const auto fills = [](const Fill& fill, ShapeVersion version) {
         return encoded([&](ByteWriter& o) { writeFillStyles(o, {fill}, version); });
     };
     const Rgba blue{0, 0, 255, 128};
-    EXPECT_EQ(fills(FillStyle::solid(blue), ShapeVersion::Shape2), (Bytes{0x01, 0x00, 0x00, 0x00, 0xFF}));
-    EXPECT_EQ(fills(FillStyle::solid(blue), ShapeVersion::Shape3), (Bytes{0x01, 0x00, 0x00, 0x00, 0xFF, 0x80}));
+    EXPECT_EQ(fills(Fill::solid(blue), ShapeVersion::Shape2), (Bytes{0x01, 0x00, 0x00, 0x00, 0xFF}));
+    EXPECT_EQ(fills(Fill::solid(blue), ShapeVersion::Shape3), (Bytes{0x01, 0x00, 0x00, 0x00, 0xFF, 0x80}));
 
-    Gradient gradient;
+    FillGradient gradient;
     gradient.spread = SpreadMode::Reflect;
     gradient.interpolation = InterpolationMode::Linear;
     gradient.stops = {{0, {255, 255, 255, 255}}, {255, {0, 0, 0, 0}}};
     // Spread 01, interpolation 01, two stops: 0101 0010.
-    EXPECT_EQ(fills(FillStyle::radial({}, gradient), ShapeVersion::Shape4),
+    EXPECT_EQ(fills(Fill::radial({}, gradient), ShapeVersion::Shape4),
               (Bytes{0x01, 0x12, 0x00, 0x52, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}));
     gradient.focalPoint = -0.5;
-    EXPECT_EQ(fills(FillStyle::focal({}, gradient), ShapeVersion::Shape4),
+    EXPECT_EQ(fills(Fill::focal({}, gradient), ShapeVersion::Shape4),
               (Bytes{0x01, 0x13, 0x00, 0x52, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x80,
                      0xFF}));
-    EXPECT_THROW(fills(FillStyle::focal({}, gradient), ShapeVersion::Shape3), std::invalid_argument);
+    EXPECT_THROW(fills(Fill::focal({}, gradient), ShapeVersion::Shape3), std::invalid_argument);
     gradient.stops.resize(9);
-    EXPECT_THROW(fills(FillStyle::linear({}, gradient), ShapeVersion::Shape3), std::invalid_argument);
+    EXPECT_THROW(fills(Fill::linear({}, gradient), ShapeVersion::Shape3), std::invalid_argument);
 
     // 255 styles and more take the extended count from DefineShape2 on.
-    const std::vector<FillStyle> many(255, FillStyle::solid(blue));
+    const std::vector<Fill> many(255, Fill::solid(blue));
     const Bytes extended = encoded([&](ByteWriter& o) { writeFillStyles(o, many, ShapeVersion::Shape2); });
     EXPECT_EQ(Bytes(extended.begin(), extended.begin() + 3), (Bytes{0xFF, 0xFF, 0x00}));
 
-    LineStyle line;
+    Line line;
     line.width = 40;
     line.color = blue;
     line.startCap = CapStyle::Square;
@@ -245,14 +246,14 @@ TEST(SwfShapes, StylesEncodePerShapeVersion)
     // 10 10 0 1 0 0 | 00000 0 01, the miter limit in 8.8, then the colour.
     EXPECT_EQ(lines(ShapeVersion::Shape4),
               (Bytes{0x01, 0x28, 0x00, 0xA4, 0x01, 0x80, 0x02, 0x00, 0x00, 0xFF, 0x80}));
-    line.fill = FillStyle::solid(blue);
+    line.fill = Fill::solid(blue);
     EXPECT_THROW(lines(ShapeVersion::Shape3), std::invalid_argument);
 }
 
 TEST(SwfShapes, DefineShape4AddsEdgeBoundsAndStrokeFlags)
 {
     ShapeBuilder builder;
-    LineStyle thick;
+    Line thick;
     thick.width = 20;
     const std::uint32_t line = builder.addLine(thick);
     builder.moveTo({0, 0});
@@ -269,7 +270,7 @@ TEST(SwfShapes, DefineShape4AddsEdgeBoundsAndStrokeFlags)
 TEST(SwfShapes, BoundsFollowCurvesToTheirExtremes)
 {
     Shape shape;
-    shape.styles.lines = {LineStyle{}};
+    shape.styles.lines = {Line{}};
     StyleChange start;
     start.line = 1;
     shape.records = {start, CurvedEdge{50, 100, 50, -100}};
@@ -282,13 +283,13 @@ TEST(SwfShapes, BoundsFollowCurvesToTheirExtremes)
 TEST(SwfShapeBuilder, PutsTheFillInsideWhateverTheWinding)
 {
     ShapeBuilder clockwise;
-    clockwise.polygon({{0, 0}, {100, 0}, {0, 100}}, clockwise.addFill(FillStyle::solid({})));
+    clockwise.polygon({{0, 0}, {100, 0}, {0, 100}}, clockwise.addFill(Fill::solid({})));
     const auto& cw = std::get<StyleChange>(clockwise.shape().records.front());
     EXPECT_EQ(cw.fill1, 1u);
     EXPECT_FALSE(cw.fill0);
 
     ShapeBuilder counter;
-    counter.polygon({{0, 0}, {0, 100}, {100, 0}}, counter.addFill(FillStyle::solid({})));
+    counter.polygon({{0, 0}, {0, 100}, {100, 0}}, counter.addFill(Fill::solid({})));
     const auto& ccw = std::get<StyleChange>(counter.shape().records.front());
     EXPECT_EQ(ccw.fill0, 1u);
     EXPECT_FALSE(ccw.fill1);
@@ -305,7 +306,7 @@ TEST(SwfShapeBuilder, SplitsLongEdgesIntoPiecesThatMeetExactly)
     std::int64_t y = 7;
     std::size_t straight = 0;
     std::size_t curved = 0;
-    for (const ShapeRecord& record : builder.shape().records) {
+    for (const ShapeElement& record : builder.shape().records) {
         if (const auto* edge = std::get_if<StraightEdge>(&record)) {
             ++straight;
             EXPECT_LE(signedBits({edge->dx, edge->dy}), 17);
@@ -329,7 +330,7 @@ TEST(SwfShapeBuilder, RoundOutlinesCloseOnTheirStartAndFillTheirBox)
 {
     const auto closingError = [](const Shape& shape) {
         Point sum;
-        for (const ShapeRecord& record : shape.records) {
+        for (const ShapeElement& record : shape.records) {
             if (const auto* curve = std::get_if<CurvedEdge>(&record)) {
                 sum.x += curve->controlDx + curve->anchorDx;
                 sum.y += curve->controlDy + curve->anchorDy;
@@ -341,13 +342,13 @@ TEST(SwfShapeBuilder, RoundOutlinesCloseOnTheirStartAndFillTheirBox)
         return sum;
     };
     ShapeBuilder ellipse;
-    ellipse.ellipse({1000, 2000}, 300, 200, ellipse.addFill(FillStyle::solid({})));
+    ellipse.ellipse({1000, 2000}, 300, 200, ellipse.addFill(Fill::solid({})));
     EXPECT_EQ(closingError(ellipse.shape()), (Point{0, 0}));
     EXPECT_EQ(computeBounds(ellipse.shape()).edges, (Rect{700, 1300, 1800, 2200}));
     EXPECT_EQ(std::get<StyleChange>(ellipse.shape().records.front()).fill1, 1u);
 
     ShapeBuilder box;
-    box.roundedRectangle({-500, 500, -200, 200}, 1000, box.addFill(FillStyle::solid({})));
+    box.roundedRectangle({-500, 500, -200, 200}, 1000, box.addFill(Fill::solid({})));
     EXPECT_EQ(closingError(box.shape()), (Point{0, 0}));
     EXPECT_EQ(computeBounds(box.shape()).edges, (Rect{-500, 500, -200, 200}));
     // The radius shrinks to half the short side; 600 twips of the top edge stay straight.
@@ -357,15 +358,15 @@ TEST(SwfShapeBuilder, RoundOutlinesCloseOnTheirStartAndFillTheirBox)
 TEST(SwfShapeBuilder, NewStylesStandInTheirOwnRecordAndRestartTheIndices)
 {
     ShapeBuilder builder;
-    const std::uint32_t first = builder.addFill(FillStyle::solid({1, 1, 1, 255}));
+    const std::uint32_t first = builder.addFill(Fill::solid({1, 1, 1, 255}));
     builder.polygon({{0, 0}, {10, 0}, {10, 10}}, first);
     builder.beginNewStyles();
-    const std::uint32_t second = builder.addFill(FillStyle::solid({2, 2, 2, 255}));
+    const std::uint32_t second = builder.addFill(Fill::solid({2, 2, 2, 255}));
     EXPECT_EQ(second, 1u);
     builder.polygon({{0, 0}, {10, 0}, {10, 10}}, second);
 
     const auto& records = builder.shape().records;
-    const auto news = std::find_if(records.begin(), records.end(), [](const ShapeRecord& r) {
+    const auto news = std::find_if(records.begin(), records.end(), [](const ShapeElement& r) {
         const auto* change = std::get_if<StyleChange>(&r);
         return change && change->newStyles;
     });
@@ -395,20 +396,20 @@ TEST(SwfPlacement, PlaceObjectFieldsFollowTheirFlags)
     PlaceObject modify;
     modify.depth = 2;
     modify.move = true;
-    modify.colorTransform = ColorTransform::opacity(0.5);
+    modify.colorTransform = CxForm::opacity(0.5);
     modify.ratio = 300;
     modify.name = "a";
     modify.clipDepth = 3;
     const Bytes fields = {0x02, 0x00, 0x69, 0x00, 0x40, 0x10, 0x02, 0x00, 0x2C, 0x01, 0x61, 0x00, 0x03, 0x00};
     EXPECT_EQ(placeObject2(modify).body, concat({{0x79}, fields}));
     const Tag three = placeObject3(modify);
-    EXPECT_EQ(three.code, tag_code::PlaceObject3);
+    EXPECT_EQ(three.code, TagCode::PlaceObject3);
     EXPECT_EQ(three.body, concat({{0x79, 0x00}, fields}));
 }
 
 TEST(SwfTimeline, SpritesCountTheirFramesAndEndWithTheirOwnEndTag)
 {
-    Timeline sprite;
+    TimelineBuilder sprite;
     PlaceObject place;
     place.characterId = 3;
     sprite.place(place);
@@ -424,7 +425,7 @@ TEST(SwfTimeline, SpritesCountTheirFramesAndEndWithTheirOwnEndTag)
 TEST(SwfMorph, OffsetPointsAtTheEndEdges)
 {
     MorphShape morph;
-    morph.fills = {MorphFillStyle{FillKind::Solid, {255, 0, 0, 255}, {0, 0, 255, 255}, {}, {}, {}}};
+    morph.fills = {MorphFill{FillKind::Solid, {255, 0, 0, 255}, {0, 0, 255, 255}, {}, {}, {}}};
     StyleChange start;
     start.moveTo = Point{0, 0};
     start.fill1 = 1;
@@ -455,7 +456,7 @@ TEST(SwfMorph, OffsetPointsAtTheEndEdges)
 
 TEST(SwfMovie, HeaderHoldsStageRateCountAndTheWholeLength)
 {
-    Movie movie({10, {0, 11000, 0, 8000}, 24.0, Compression::None});
+    MovieBuilder movie({10, {0, 11000, 0, 8000}, 24.0, Compression::None});
     movie.root().showFrame();
     const Bytes expected = {'F', 'W', 'S', 10, 31, 0, 0, 0,              // signature, version, length
                             0x78, 0x00, 0x05, 0x5F, 0x00, 0x00, 0x0F, 0xA0, 0x00, // stage
@@ -465,7 +466,7 @@ TEST(SwfMovie, HeaderHoldsStageRateCountAndTheWholeLength)
     EXPECT_EQ(movie.encode(), expected);
 
     // Before version 8 there is no FileAttributes tag; 12.5 frames a second is 0x0C80.
-    Movie old({6, {0, 11000, 0, 8000}, 12.5, Compression::None});
+    MovieBuilder old({6, {0, 11000, 0, 8000}, 12.5, Compression::None});
     const Bytes bytes = old.encode();
     EXPECT_EQ(bytes.size(), 23u);
     EXPECT_EQ(Bytes(bytes.begin() + 17, bytes.end()), (Bytes{0x80, 0x0C, 0x00, 0x00, 0x00, 0x00}));
@@ -474,10 +475,10 @@ TEST(SwfMovie, HeaderHoldsStageRateCountAndTheWholeLength)
 TEST(SwfMovie, ZlibBodyInflatesToTheUncompressedBody)
 {
     const auto build = [](Compression compression) {
-        Movie movie({10, {0, 11895, 0, 5535}, 30.0, compression});
+        MovieBuilder movie({10, {0, 11895, 0, 5535}, 30.0, compression});
         movie.setBackgroundColor({10, 20, 30, 255});
         ShapeBuilder builder;
-        builder.ellipse({0, 0}, 500, 500, builder.addFill(FillStyle::solid({200, 0, 0, 255})));
+        builder.ellipse({0, 0}, 500, 500, builder.addFill(Fill::solid({200, 0, 0, 255})));
         const std::uint16_t id = movie.defineShape(builder.shape());
         PlaceObject place;
         place.characterId = id;
@@ -504,7 +505,7 @@ TEST(SwfMovie, ZlibBodyInflatesToTheUncompressedBody)
 
 TEST(SwfMovie, RefusesShapesTheFileVersionCannotHold)
 {
-    Movie movie({6, {0, 100, 0, 100}, 30.0, Compression::None});
+    MovieBuilder movie({6, {0, 100, 0, 100}, 30.0, Compression::None});
     EXPECT_THROW(movie.defineShape(Shape{}, ShapeVersion::Shape4), std::invalid_argument);
     EXPECT_EQ(movie.defineShape(Shape{}, ShapeVersion::Shape3), 1);
     EXPECT_EQ(movie.defineShape(Shape{}, ShapeVersion::Shape3), 2);

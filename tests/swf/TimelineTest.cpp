@@ -3,9 +3,9 @@
 
 #include "SwfBytes.h"
 
-#include "swf/Geometry.h"
+#include "swf/ColorTransform.h"
 #include "swf/Movie.h"
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <gtest/gtest.h>
 

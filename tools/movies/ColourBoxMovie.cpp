@@ -1,7 +1,7 @@
 #include "movies/ColourBoxMovie.h"
 
 #include "movies/MovieStage.h"
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <algorithm>
 #include <array>
@@ -56,10 +56,10 @@ Shape boxShape()
 {
     const std::int32_t half = design::ShapeSide / 2;
     const Rect box{-half, half, -half, half};
-    Gradient shade;
+    FillGradient shade;
     shade.stops = {{0, design::ShadeTop}, {255, design::ShadeBottom}};
     ShapeBuilder builder;
-    const std::uint32_t fill = builder.addFill(FillStyle::linear(verticalGradient(box), shade));
+    const std::uint32_t fill = builder.addFill(Fill::linear(verticalGradient(box), shade));
     builder.roundedRectangle(box, design::CornerRadius, fill);
     return builder.shape();
 }
@@ -105,15 +105,15 @@ std::vector<BoxState> boxStates(int frame, BoxDirection direction)
     return states;
 }
 
-Movie colourBoxMovie(BoxDirection direction)
+MovieBuilder colourBoxMovie(BoxDirection direction)
 {
-    Movie movie(movieHeader());
+    MovieBuilder movie(movieHeader());
     movie.setBackgroundColor(design::Background);
     const std::uint16_t backdropId = movie.defineShape(backdrop(design::BackdropTop, design::BackdropBottom),
                                                        ShapeVersion::Shape3);
     const std::uint16_t boxId = movie.defineShape(boxShape(), ShapeVersion::Shape3);
 
-    Timeline& root = movie.root();
+    TimelineBuilder& root = movie.root();
     PlaceObject backdropPlace;
     backdropPlace.depth = 1;
     backdropPlace.characterId = backdropId;

@@ -6,7 +6,7 @@
 // within the loop, so the last frame leads into the first without a seam. The downward
 // movie plays the same frames in reverse order.
 
-#include "swf/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 #include <vector>
 
@@ -36,6 +36,6 @@ struct BoxState {
 // Every box in a frame, far columns first; frames repeat every kLoopFrames.
 std::vector<BoxState> boxStates(int frame, BoxDirection direction);
 
-swf::write::Movie colourBoxMovie(BoxDirection direction);
+swf::write::MovieBuilder colourBoxMovie(BoxDirection direction);
 
 } // namespace movies

@@ -1,6 +1,6 @@
 #include "movies/MovieStage.h"
 
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <cmath>
 #include <numbers>
@@ -35,11 +35,11 @@ Rgba fromHsv(double hue, double saturation, double value, std::uint8_t alpha)
     return {channel(r), channel(g), channel(b), alpha};
 }
 
-ColorTransform multiplyBy(Rgba colour, double opacity)
+CxForm multiplyBy(Rgba colour, double opacity)
 {
     // 256 leaves a channel as it is; 255 in the colour must mean exactly that.
     const auto term = [](double v) { return static_cast<std::int16_t>(std::lround(v * 256.0 / 255.0)); };
-    ColorTransform t;
+    CxForm t;
     t.redMult = term(colour.r);
     t.greenMult = term(colour.g);
     t.blueMult = term(colour.b);
@@ -61,11 +61,11 @@ Matrix verticalGradient(const Rect& box)
 
 Shape backdrop(Rgba top, Rgba bottom)
 {
-    Gradient gradient;
+    FillGradient gradient;
     gradient.stops = {{0, top}, {255, bottom}};
     ShapeBuilder builder;
     const std::uint32_t fill =
-        builder.addFill(FillStyle::linear(verticalGradient({0, kStageWidth, 0, kStageHeight}), gradient));
+        builder.addFill(Fill::linear(verticalGradient({0, kStageWidth, 0, kStageHeight}), gradient));
     builder.polygon({{0, 0}, {kStageWidth, 0}, {kStageWidth, kStageHeight}, {0, kStageHeight}}, fill);
     return builder.shape();
 }

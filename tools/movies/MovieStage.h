@@ -2,7 +2,7 @@
 // What the program's three movies share: the stage of the movie window's player, the
 // frame rate, the file settings, and colour helpers.
 
-#include "swf/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 namespace movies {
 
@@ -17,7 +17,7 @@ swf::write::MovieHeader movieHeader();
 swf::write::Rgba fromHsv(double hue, double saturation, double value, std::uint8_t alpha = 255);
 
 // A transform that multiplies a white-based shape by the colour, keeping its shading.
-swf::write::ColorTransform multiplyBy(swf::write::Rgba colour, double opacity = 1.0);
+swf::write::CxForm multiplyBy(swf::write::Rgba colour, double opacity = 1.0);
 
 // A linear gradient that runs from the top of `box` to its bottom.
 swf::write::Matrix verticalGradient(const swf::write::Rect& box);

@@ -1,7 +1,7 @@
 #include "movies/PendulumMovie.h"
 
 #include "movies/MovieStage.h"
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <cmath>
 #include <numbers>
@@ -47,11 +47,11 @@ constexpr double GlowSpread = 0.3;
 Shape rodShape()
 {
     // Drawn hanging straight down from the origin (the pivot); the placement turns it.
-    Gradient brass;
+    FillGradient brass;
     brass.stops = {{0, design::RodDark}, {90, design::RodLight}, {255, design::RodDark}};
     ShapeBuilder builder;
     const Rect rod{-design::RodHalfWidth, design::RodHalfWidth, 0, kRodLength};
-    const std::uint32_t fill = builder.addFill(FillStyle::linear(Matrix::gradientBox(rod), brass));
+    const std::uint32_t fill = builder.addFill(Fill::linear(Matrix::gradientBox(rod), brass));
     builder.roundedRectangle(rod, design::RodHalfWidth, fill);
     return builder.shape();
 }
@@ -60,7 +60,7 @@ Shape bobShape()
 {
     // Centred on the origin. The light stays up and to the left whatever the swing, as
     // it would in a room, so the bob moves without turning.
-    Gradient shading;
+    FillGradient shading;
     shading.stops = {{0, design::BobHighlight},
                      {48, design::BobBody},
                      {170, design::BobShade},
@@ -68,7 +68,7 @@ Shape bobShape()
     const std::int32_t reach = kBobRadius * 17 / 10;
     const Point light{-kBobRadius * 3 / 10, -kBobRadius * 35 / 100};
     ShapeBuilder builder;
-    const std::uint32_t fill = builder.addFill(FillStyle::radial(
+    const std::uint32_t fill = builder.addFill(Fill::radial(
         Matrix::gradientBox({light.x - reach, light.x + reach, light.y - reach, light.y + reach}), shading));
     builder.ellipse({0, 0}, kBobRadius, kBobRadius, fill);
     return builder.shape();
@@ -76,24 +76,24 @@ Shape bobShape()
 
 Shape mountShape()
 {
-    Gradient metal;
+    FillGradient metal;
     metal.stops = {{0, design::MountLight}, {255, design::MountDark}};
     const Rect& m = design::Mount;
     const Rect mount{kPivot.x + m.xMin, kPivot.x + m.xMax, kPivot.y + m.yMin, kPivot.y + m.yMax};
     ShapeBuilder builder;
-    const std::uint32_t fill = builder.addFill(FillStyle::linear(verticalGradient(mount), metal));
+    const std::uint32_t fill = builder.addFill(Fill::linear(verticalGradient(mount), metal));
     builder.roundedRectangle(mount, 90, fill);
     return builder.shape();
 }
 
 Shape capShape()
 {
-    Gradient steel;
+    FillGradient steel;
     steel.stops = {{0, design::CapLight}, {255, design::CapDark}};
     const std::int32_t r = design::CapRadius;
     ShapeBuilder builder;
     const std::uint32_t fill = builder.addFill(
-        FillStyle::radial(Matrix::gradientBox({kPivot.x - r * 3 / 2, kPivot.x + r, kPivot.y - r * 3 / 2, kPivot.y + r}),
+        Fill::radial(Matrix::gradientBox({kPivot.x - r * 3 / 2, kPivot.x + r, kPivot.y - r * 3 / 2, kPivot.y + r}),
                           steel));
     builder.ellipse(kPivot, r, r, fill);
     return builder.shape();
@@ -102,11 +102,11 @@ Shape capShape()
 Shape glowShape()
 {
     // Centred on the origin; each frame moves it under the bob.
-    Gradient light;
+    FillGradient light;
     light.stops = {{0, design::GlowCentre}, {255, design::GlowRim}};
     const Rect box{-design::GlowRadiusX, design::GlowRadiusX, -design::GlowRadiusY, design::GlowRadiusY};
     ShapeBuilder builder;
-    const std::uint32_t fill = builder.addFill(FillStyle::radial(Matrix::gradientBox(box), light));
+    const std::uint32_t fill = builder.addFill(Fill::radial(Matrix::gradientBox(box), light));
     builder.ellipse({0, 0}, design::GlowRadiusX, design::GlowRadiusY, fill);
     return builder.shape();
 }
@@ -136,9 +136,9 @@ PendulumPlacement pendulumPlacement(int frame)
             glow, 1.0 - design::GlowFade * rise};
 }
 
-Movie pendulumMovie()
+MovieBuilder pendulumMovie()
 {
-    Movie movie(movieHeader());
+    MovieBuilder movie(movieHeader());
     movie.setBackgroundColor(design::Background);
     const std::uint16_t backdropId = movie.defineShape(backdrop(design::BackdropTop, design::BackdropBottom),
                                                        ShapeVersion::Shape3);
@@ -149,7 +149,7 @@ Movie pendulumMovie()
     const std::uint16_t capId = movie.defineShape(capShape(), ShapeVersion::Shape3);
 
     enum Depth : std::uint16_t { Backdrop = 1, Glow, Mount, Rod, Bob, Cap };
-    Timeline& root = movie.root();
+    TimelineBuilder& root = movie.root();
     const auto placeStill = [&root](std::uint16_t depth, std::uint16_t id) {
         PlaceObject still;
         still.depth = depth;
@@ -162,7 +162,7 @@ Movie pendulumMovie()
         const PendulumPlacement placement = pendulumPlacement(frame);
         // The first frame puts the moving parts on the stage; the others move them.
         const auto place = [&root, frame](std::uint16_t depth, std::uint16_t id, const Matrix& matrix,
-                                          std::optional<ColorTransform> colour = std::nullopt) {
+                                          std::optional<CxForm> colour = std::nullopt) {
             PlaceObject moving;
             moving.depth = depth;
             if (frame == 0)
@@ -173,7 +173,7 @@ Movie pendulumMovie()
             moving.colorTransform = colour;
             root.place(moving);
         };
-        place(Glow, glowId, placement.glow, ColorTransform::opacity(placement.glowOpacity));
+        place(Glow, glowId, placement.glow, CxForm::opacity(placement.glowOpacity));
         place(Rod, rodId, placement.rod);
         place(Bob, bobId, placement.bob);
         if (frame == 0)

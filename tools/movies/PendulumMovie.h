@@ -3,7 +3,7 @@
 // bob, swinging with the motion of a real pendulum. Its angle follows a cosine in time
 // over a two-second period, so the sixty frames of one swing loop without a seam.
 
-#include "swf/SwfWriter.h"
+#include "swfwriter/MovieBuilder.h"
 
 namespace movies {
 
@@ -35,6 +35,6 @@ struct PendulumPlacement {
 };
 PendulumPlacement pendulumPlacement(int frame);
 
-swf::write::Movie pendulumMovie();
+swf::write::MovieBuilder pendulumMovie();
 
 } // namespace movies

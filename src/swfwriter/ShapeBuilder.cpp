@@ -1,4 +1,4 @@
-#include "swf/SwfShapeBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,20 +31,20 @@ Point midpoint(Point a, Point b)
 
 } // namespace
 
-StyleTables& ShapeBuilder::tables()
+StyleArrays& ShapeBuilder::tables()
 {
     if (newStylesRecord_)
         return *std::get<StyleChange>(shape_.records[*newStylesRecord_]).newStyles;
     return shape_.styles;
 }
 
-std::uint32_t ShapeBuilder::addFill(FillStyle fill)
+std::uint32_t ShapeBuilder::addFill(Fill fill)
 {
     tables().fills.push_back(std::move(fill));
     return static_cast<std::uint32_t>(tables().fills.size());
 }
 
-std::uint32_t ShapeBuilder::addLine(LineStyle line)
+std::uint32_t ShapeBuilder::addLine(Line line)
 {
     tables().lines.push_back(std::move(line));
     return static_cast<std::uint32_t>(tables().lines.size());
@@ -53,7 +53,7 @@ std::uint32_t ShapeBuilder::addLine(LineStyle line)
 void ShapeBuilder::beginNewStyles()
 {
     StyleChange change;
-    change.newStyles = StyleTables{};
+    change.newStyles = StyleArrays{};
     shape_.records.emplace_back(std::move(change));
     newStylesRecord_ = shape_.records.size() - 1;
     fill0_.reset();

@@ -1,5 +1,5 @@
 #pragma once
-// Small value types shared by the movie model and the renderer.
+// The colour transform that the movie model stores and the renderer applies.
 
 #include <QColor>
 

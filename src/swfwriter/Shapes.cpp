@@ -1,10 +1,9 @@
-#include "swf/SwfWriter.h"
+#include "swfwriter/Shapes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-// Shapes: style tables, shape records, bounds, and the shape and morph-shape tags.
+#include <utility>
 
 namespace swf::write {
 
@@ -52,7 +51,7 @@ int styleIndexBits(std::size_t count)
     return bits;
 }
 
-void writeGradient(ByteWriter& out, const Gradient& gradient, bool focal, ShapeVersion version)
+void writeGradient(ByteWriter& out, const FillGradient& gradient, bool focal, ShapeVersion version)
 {
     const std::size_t maxStops = version == ShapeVersion::Shape4 ? 15 : 8;
     require(!gradient.stops.empty() && gradient.stops.size() <= maxStops, "gradient stop count out of range");
@@ -68,7 +67,7 @@ void writeGradient(ByteWriter& out, const Gradient& gradient, bool focal, ShapeV
         out.fixed8(gradient.focalPoint);
 }
 
-void writeFillStyle(ByteWriter& out, const FillStyle& fill, ShapeVersion version)
+void writeFillStyle(ByteWriter& out, const Fill& fill, ShapeVersion version)
 {
     out.u8(static_cast<std::uint8_t>(fill.kind));
     switch (fill.kind) {
@@ -88,7 +87,7 @@ void writeFillStyle(ByteWriter& out, const FillStyle& fill, ShapeVersion version
     }
 }
 
-void writeLineStyle2(ByteWriter& out, const LineStyle& line)
+void writeLineStyle2(ByteWriter& out, const Line& line)
 {
     out.u16(line.width);
     out.ubits(static_cast<std::uint32_t>(line.startCap), 2);
@@ -184,10 +183,10 @@ void writeCurvedEdge(ByteWriter& out, const CurvedEdge& edge)
     out.sbits(edge.anchorDy, bits);
 }
 
-void writeRecords(ByteWriter& out, const std::vector<ShapeRecord>& records, ShapeVersion version,
+void writeRecords(ByteWriter& out, const std::vector<ShapeElement>& records, ShapeVersion version,
                   StyleState state)
 {
-    for (const ShapeRecord& record : records) {
+    for (const ShapeElement& record : records) {
         if (const auto* change = std::get_if<StyleChange>(&record))
             writeStyleChange(out, *change, version, state);
         else if (const auto* straight = std::get_if<StraightEdge>(&record))
@@ -248,7 +247,7 @@ struct EdgeBox {
 };
 
 template <class LineWidth>
-EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWidth)
+EdgeBox measureRecords(const std::vector<ShapeElement>& records, LineWidth lineWidth)
 {
     EdgeBox result;
     double x = 0;
@@ -258,7 +257,7 @@ EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWi
         if (line != 0)
             result.widestLine = std::max(result.widestLine, lineWidth(line));
     };
-    for (const ShapeRecord& record : records) {
+    for (const ShapeElement& record : records) {
         if (const auto* change = std::get_if<StyleChange>(&record)) {
             lineWidth.newTables(*change);
             if (change->newStyles)
@@ -300,7 +299,7 @@ EdgeBox measureRecords(const std::vector<ShapeRecord>& records, LineWidth lineWi
 // Line widths of a shape's tables, following new tables as the records bring them.
 class ShapeLineWidths {
 public:
-    explicit ShapeLineWidths(const std::vector<LineStyle>& lines) : lines_(&lines) {}
+    explicit ShapeLineWidths(const std::vector<Line>& lines) : lines_(&lines) {}
     void newTables(const StyleChange& change)
     {
         if (change.newStyles)
@@ -312,7 +311,7 @@ public:
     }
 
 private:
-    const std::vector<LineStyle>* lines_;
+    const std::vector<Line>* lines_;
 };
 
 std::int32_t halfWidth(std::uint32_t width)
@@ -320,9 +319,9 @@ std::int32_t halfWidth(std::uint32_t width)
     return static_cast<std::int32_t>((width + 1) / 2);
 }
 
-std::size_t edgeCount(const std::vector<ShapeRecord>& records)
+std::size_t edgeCount(const std::vector<ShapeElement>& records)
 {
-    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(), [](const ShapeRecord& r) {
+    return static_cast<std::size_t>(std::count_if(records.begin(), records.end(), [](const ShapeElement& r) {
         return !std::holds_alternative<StyleChange>(r);
     }));
 }
@@ -339,7 +338,7 @@ void writeMorphGradient(ByteWriter& out, const std::vector<MorphGradientStop>& s
     }
 }
 
-void writeMorphFillStyle(ByteWriter& out, const MorphFillStyle& fill)
+void writeMorphFillStyle(ByteWriter& out, const MorphFill& fill)
 {
     out.u8(static_cast<std::uint8_t>(fill.kind));
     switch (fill.kind) {
@@ -360,23 +359,45 @@ void writeMorphFillStyle(ByteWriter& out, const MorphFillStyle& fill)
 
 } // namespace
 
+Fill Fill::solid(Rgba color)
+{
+    Fill f;
+    f.color = color;
+    return f;
+}
+
+Fill Fill::linear(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::LinearGradient, {}, matrix, std::move(gradient)};
+}
+
+Fill Fill::radial(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::RadialGradient, {}, matrix, std::move(gradient)};
+}
+
+Fill Fill::focal(const Matrix& matrix, FillGradient gradient)
+{
+    return {FillKind::FocalGradient, {}, matrix, std::move(gradient)};
+}
+
 ShapeBounds computeBounds(const Shape& shape)
 {
     const EdgeBox measured = measureRecords(shape.records, ShapeLineWidths(shape.styles.lines));
     return {measured.box.rect(0), measured.box.rect(halfWidth(measured.widestLine))};
 }
 
-void writeFillStyles(ByteWriter& out, const std::vector<FillStyle>& fills, ShapeVersion version)
+void writeFillStyles(ByteWriter& out, const std::vector<Fill>& fills, ShapeVersion version)
 {
     writeStyleCount(out, fills.size(), version);
-    for (const FillStyle& fill : fills)
+    for (const Fill& fill : fills)
         writeFillStyle(out, fill, version);
 }
 
-void writeLineStyles(ByteWriter& out, const std::vector<LineStyle>& lines, ShapeVersion version)
+void writeLineStyles(ByteWriter& out, const std::vector<Line>& lines, ShapeVersion version)
 {
     writeStyleCount(out, lines.size(), version);
-    for (const LineStyle& line : lines) {
+    for (const Line& line : lines) {
         if (version == ShapeVersion::Shape4) {
             writeLineStyle2(out, line);
             continue;
@@ -387,7 +408,7 @@ void writeLineStyles(ByteWriter& out, const std::vector<LineStyle>& lines, Shape
     }
 }
 
-void writeShapeRecords(ByteWriter& out, const std::vector<ShapeRecord>& records, ShapeVersion version,
+void writeShapeRecords(ByteWriter& out, const std::vector<ShapeElement>& records, ShapeVersion version,
                        int fillBits, int lineBits)
 {
     require(fillBits >= 0 && fillBits <= kMaxStyleBits && lineBits >= 0 && lineBits <= kMaxStyleBits,
@@ -420,12 +441,12 @@ Tag defineShape(std::uint16_t id, const Shape& shape, ShapeVersion version)
     if (version == ShapeVersion::Shape4) {
         writeRect(out, bounds.edges);
         const auto scalingKinds = [&shape](bool nonScaling) {
-            const auto matches = [nonScaling](const LineStyle& line) {
+            const auto matches = [nonScaling](const Line& line) {
                 return (line.noHScale || line.noVScale) == nonScaling;
             };
             if (std::any_of(shape.styles.lines.begin(), shape.styles.lines.end(), matches))
                 return true;
-            return std::any_of(shape.records.begin(), shape.records.end(), [&](const ShapeRecord& record) {
+            return std::any_of(shape.records.begin(), shape.records.end(), [&](const ShapeElement& record) {
                 const auto* change = std::get_if<StyleChange>(&record);
                 return change && change->newStyles &&
                        std::any_of(change->newStyles->lines.begin(), change->newStyles->lines.end(), matches);
@@ -437,27 +458,27 @@ Tag defineShape(std::uint16_t id, const Shape& shape, ShapeVersion version)
         out.ubits(scalingKinds(false) ? 1 : 0, 1);
     }
     writeShapeWithStyle(out, shape, version);
-    static constexpr std::uint16_t codes[] = {0, tag_code::DefineShape, tag_code::DefineShape2,
-                                              tag_code::DefineShape3, tag_code::DefineShape4};
-    return {codes[static_cast<int>(version)], out.take()};
+    static constexpr TagCode codes[] = {TagCode::DefineShape, TagCode::DefineShape2, TagCode::DefineShape3,
+                                        TagCode::DefineShape4};
+    return {codes[static_cast<int>(version) - 1], out.take()};
 }
 
 Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
 {
     require(edgeCount(shape.startRecords) == edgeCount(shape.endRecords),
             "the start and end shapes of a morph need the same edges");
-    for (const ShapeRecord& record : shape.startRecords) {
+    for (const ShapeElement& record : shape.startRecords) {
         const auto* change = std::get_if<StyleChange>(&record);
         require(!change || !change->newStyles, "morph shapes take no new style tables");
     }
-    for (const ShapeRecord& record : shape.endRecords) {
+    for (const ShapeElement& record : shape.endRecords) {
         const auto* change = std::get_if<StyleChange>(&record);
         require(!change || (!change->fill0 && !change->fill1 && !change->line && !change->newStyles),
                 "the end shape of a morph holds only moves and edges");
     }
 
     std::uint32_t widest = 0;
-    for (const MorphLineStyle& line : shape.lines)
+    for (const MorphLine& line : shape.lines)
         widest = std::max<std::uint32_t>(widest, std::max(line.startWidth, line.endWidth));
     struct NoLines {
         void newTables(const StyleChange&) {}
@@ -468,10 +489,10 @@ Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
 
     ByteWriter styled;
     writeStyleCount(styled, shape.fills.size(), ShapeVersion::Shape3);
-    for (const MorphFillStyle& fill : shape.fills)
+    for (const MorphFill& fill : shape.fills)
         writeMorphFillStyle(styled, fill);
     writeStyleCount(styled, shape.lines.size(), ShapeVersion::Shape3);
-    for (const MorphLineStyle& line : shape.lines) {
+    for (const MorphLine& line : shape.lines) {
         styled.u16(line.startWidth);
         styled.u16(line.endWidth);
         writeRgba(styled, line.startColor);
@@ -491,7 +512,7 @@ Tag defineMorphShape(std::uint16_t id, const MorphShape& shape)
     out.u32(static_cast<std::uint32_t>(styled.size()));
     out.bytes(styled.take());
     writeShapeRecords(out, shape.endRecords, ShapeVersion::Shape3, 0, 0);
-    return {tag_code::DefineMorphShape, out.take()};
+    return {TagCode::DefineMorphShape, out.take()};
 }
 
 } // namespace swf::write

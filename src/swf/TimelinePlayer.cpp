@@ -1,4 +1,4 @@
-#include "swf/Timeline.h"
+#include "swf/TimelinePlayer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "swf/Geometry.h"
+#include "swf/ColorTransform.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "swf/SwfBitWriter.h"
+#include "swfwriter/ByteWriter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // edge splitting where a delta outgrows its field, merged style changes and the side of
 // each outline its fill goes on are worked out here.
 
-#include "swf/SwfWriter.h"
+#include "swfwriter/Shapes.h"
 
 #include <cstdint>
 #include <vector>
@@ -14,8 +14,8 @@ class ShapeBuilder {
 public:
     // Adds a style to the tables in force (the shape's own, or the last new ones) and
     // returns its index for setStyles().
-    std::uint32_t addFill(FillStyle fill);
-    std::uint32_t addLine(LineStyle line);
+    std::uint32_t addFill(Fill fill);
+    std::uint32_t addLine(Line line);
     // Opens new, empty style tables (DefineShape2 and later); indices count from 1 again
     // and every style must be chosen afresh.
     void beginNewStyles();
@@ -42,7 +42,7 @@ public:
 
 private:
     StyleChange& pendingChange();
-    StyleTables& tables();
+    StyleArrays& tables();
 
     Shape shape_;
     Point pen_;
