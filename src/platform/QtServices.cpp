@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTime>
 #include <QUrl>
 
@@ -42,30 +40,6 @@ void QtProcessControl::end(int exitCode)
     // shutdown may appear, so the event loop is not given another turn.
     std::fflush(nullptr);
     std::_Exit(exitCode);
-}
-
-QtInstanceLock::QtInstanceLock(QString lockPath) : path_(std::move(lockPath)) {}
-
-QString QtInstanceLock::defaultLockPath()
-{
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return dir + QStringLiteral("/somnara.lock");
-}
-
-bool QtInstanceLock::anotherInstanceRunning()
-{
-    if (lock_ && lock_->isLocked())
-        return false;
-    lock_ = std::make_unique<QLockFile>(path_);
-    // A lock never goes stale by age while its holder lives; one whose holder has died
-    // is recognised by QLockFile and taken over.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
-        return false;
-    // Only a lock held by a live copy stops us; a folder we cannot write must not.
-    return lock_->error() == QLockFile::LockFailedError;
 }
 
 QString QtFileSystem::programFolder() const

@@ -1,10 +1,9 @@
 #pragma once
 // The real platform services, over Qt and the C library.
 
+#include "platform/QtInstanceLock.h"
 #include "platform/Services.h"
 
-#include <QLockFile>
-#include <memory>
 #include <random>
 
 namespace platform {
@@ -17,19 +16,6 @@ public:
 class QtProcessControl final : public ProcessControl {
 public:
     [[noreturn]] void end(int exitCode) override;
-};
-
-// A lock file in the user's runtime folder. A lock left by a copy that died is stale
-// and taken over; if no lock can be made at all the program runs as the only copy.
-class QtInstanceLock final : public InstanceLock {
-public:
-    explicit QtInstanceLock(QString lockPath);
-    bool anotherInstanceRunning() override;
-    static QString defaultLockPath();
-
-private:
-    QString path_;
-    std::unique_ptr<QLockFile> lock_;
 };
 
 class QtFileSystem final : public FileSystem {

@@ -9,6 +9,9 @@ from harness import ProgramTestCase
 
 class StartUpTest(ProgramTestCase):
 
+    def lock_file(self):
+        return os.path.join(self.runtime_dir, "somnara.lock")
+
     def test_second_copy_says_so_and_ends_without_reminder_or_file_check(self):
         first = self.launch()
         first.find("frame", "Somnara v1.45")
@@ -44,8 +47,16 @@ class StartUpTest(ProgramTestCase):
         first = self.launch()
         first.find("frame", "Somnara v1.45")
         first.stop()  # kill -9: the lock file stays behind
+        self.assertTrue(os.path.exists(self.lock_file()))
         second = self.launch()
         second.find("frame", "Somnara v1.45")
+        second.stop()
+
+        # Whatever the file left behind says, only a live holder counts.
+        with open(self.lock_file(), "w") as lock:
+            lock.write("4242\nsomnara\nanother-host.example\n")
+        third = self.launch()
+        third.find("frame", "Somnara v1.45")
 
 
 if __name__ == "__main__":
