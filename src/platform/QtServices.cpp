@@ -34,8 +34,15 @@ MsgResult QtMessageBoxes::show(const QString& text, MsgIcon icon, MsgButtons but
     return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
 }
 
+void QtProcessControl::releaseAtEnd(std::function<void()> release)
+{
+    releases_.push_back(std::move(release));
+}
+
 void QtProcessControl::end(int exitCode)
 {
+    for (auto release = releases_.rbegin(); release != releases_.rend(); ++release)
+        (*release)();
     // Ending "at once": no handler may run after this, and no window opened during the
     // shutdown may appear, so the event loop is not given another turn.
     std::fflush(nullptr);
@@ -93,7 +100,10 @@ void QtWebOpener::open(const QString& address)
     QDesktopServices::openUrl(QUrl(address));
 }
 
-QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()) {}
+QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath())
+{
+    process_.releaseAtEnd([this] { instance_.release(); });
+}
 
 Services QtServices::services()
 {

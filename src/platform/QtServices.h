@@ -4,7 +4,9 @@
 #include "platform/QtInstanceLock.h"
 #include "platform/Services.h"
 
+#include <functional>
 #include <random>
+#include <vector>
 
 namespace platform {
 
@@ -15,7 +17,13 @@ public:
 
 class QtProcessControl final : public ProcessControl {
 public:
+    // Gives back something the process holds outside itself, such as its lock, as the
+    // last step of every end; latest registered first. After a crash the kernel does it.
+    void releaseAtEnd(std::function<void()> release);
     [[noreturn]] void end(int exitCode) override;
+
+private:
+    std::vector<std::function<void()>> releases_;
 };
 
 class QtFileSystem final : public FileSystem {

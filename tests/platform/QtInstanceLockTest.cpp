@@ -4,6 +4,7 @@
 
 #include "ScratchFiles.h"
 #include "platform/QtInstanceLock.h"
+#include "platform/QtServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -207,6 +208,47 @@ TEST_F(LockFolder, ProgramsStartedByACopyDoNotKeepItsLockAfterItDies)
     ASSERT_GT(child, 0);
     EXPECT_FALSE(secondCopyRefused());
     ::kill(child, SIGKILL);
+}
+
+// ---- The real services end the process and give the lock back ----
+
+class RealServicesEnd : public LockFolder {
+protected:
+    void SetUp() override
+    {
+        LockFolder::SetUp();
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    }
+    void TearDown() override { qunsetenv("XDG_RUNTIME_DIR"); }
+};
+
+TEST_F(RealServicesEnd, ANormalEndRemovesTheLock)
+{
+    const int ended = inChildProcess([] {
+        platform::QtServices real;
+        platform::Services services = real.services();
+        if (services.instance.anotherInstanceRunning())
+            return 2;
+        services.process.end(0);
+        return 3;
+    });
+    EXPECT_EQ(ended, 0);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(RealServicesEnd, ARefusedCopyEndsWithoutTouchingTheRunningCopysLock)
+{
+    platform::QtInstanceLock running(path);
+    ASSERT_FALSE(running.anotherInstanceRunning());
+    const int ended = inChildProcess([] {
+        platform::QtServices real;
+        platform::Services services = real.services();
+        services.process.end(services.instance.anotherInstanceRunning() ? 0 : 2);
+        return 3;
+    });
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(secondCopyRefused());
 }
 
 } // namespace
