@@ -4,7 +4,6 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
 #include <QTime>
 #include <QUrl>
 
@@ -79,20 +78,6 @@ float QtRandomSource::next()
 {
     // 24 random bits give every single-precision value of the form k / 2^24, all below 1.
     return static_cast<float>(engine_() >> 8) / 16777216.0f;
-}
-
-QString QtSettingsStore::read(const QString& app, const QString& section, const QString& key) const
-{
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, app);
-    return store.value(section + QLatin1Char('/') + key).toString();
-}
-
-bool QtSettingsStore::write(const QString& app, const QString& section, const QString& key, const QString& value)
-{
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, app);
-    store.setValue(section + QLatin1Char('/') + key, value);
-    store.sync();
-    return store.status() == QSettings::NoError;
 }
 
 void QtWebOpener::open(const QString& address)

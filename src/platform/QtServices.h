@@ -2,6 +2,7 @@
 // The real platform services, over Qt and the C library.
 
 #include "platform/QtInstanceLock.h"
+#include "platform/QtSettingsStore.h"
 #include "platform/Services.h"
 
 #include <functional>
@@ -45,12 +46,6 @@ public:
 
 private:
     std::mt19937 engine_{0x5eed};
-};
-
-class QtSettingsStore final : public SettingsStore {
-public:
-    QString read(const QString& app, const QString& section, const QString& key) const override;
-    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override;
 };
 
 class QtWebOpener final : public WebOpener {
