@@ -82,7 +82,13 @@ float QtRandomSource::next()
 
 void QtWebOpener::open(const QString& address)
 {
-    QDesktopServices::openUrl(QUrl(address));
+    const QUrl url(address);
+    if (QDesktopServices::openUrl(url))
+        return;
+    // The query may carry names and e-mail addresses: it stays out of the log.
+    qWarning("somnara: the system did not open %s (an address of %lld characters)",
+             qUtf8Printable(url.toDisplayString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)),
+             static_cast<long long>(address.size()));
 }
 
 QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath())

@@ -48,6 +48,8 @@ private:
     std::mt19937 engine_{0x5eed};
 };
 
+// A page the system refuses to open is told on stderr: the commands that open pages
+// report nothing to the user.
 class QtWebOpener final : public WebOpener {
 public:
     void open(const QString& address) override;
