@@ -2,11 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTime>
 #include <QUrl>
 
@@ -37,36 +34,19 @@ MsgResult QtMessageBoxes::show(const QString& text, MsgIcon icon, MsgButtons but
     return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
 }
 
+void QtProcessControl::releaseAtEnd(std::function<void()> release)
+{
+    releases_.push_back(std::move(release));
+}
+
 void QtProcessControl::end(int exitCode)
 {
+    for (auto release = releases_.rbegin(); release != releases_.rend(); ++release)
+        (*release)();
     // Ending "at once": no handler may run after this, and no window opened during the
     // shutdown may appear, so the event loop is not given another turn.
     std::fflush(nullptr);
     std::_Exit(exitCode);
-}
-
-QtInstanceLock::QtInstanceLock(QString lockPath) : path_(std::move(lockPath)) {}
-
-QString QtInstanceLock::defaultLockPath()
-{
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return dir + QStringLiteral("/somnara.lock");
-}
-
-bool QtInstanceLock::anotherInstanceRunning()
-{
-    if (lock_ && lock_->isLocked())
-        return false;
-    lock_ = std::make_unique<QLockFile>(path_);
-    // A lock never goes stale by age while its holder lives; one whose holder has died
-    // is recognised by QLockFile and taken over.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0))
-        return false;
-    // Only a lock held by a live copy stops us; a folder we cannot write must not.
-    return lock_->error() == QLockFile::LockFailedError;
 }
 
 QString QtFileSystem::programFolder() const
@@ -101,26 +81,21 @@ float QtRandomSource::next()
     return static_cast<float>(engine_() >> 8) / 16777216.0f;
 }
 
-QString QtSettingsStore::read(const QString& app, const QString& section, const QString& key) const
-{
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, app);
-    return store.value(section + QLatin1Char('/') + key).toString();
-}
-
-bool QtSettingsStore::write(const QString& app, const QString& section, const QString& key, const QString& value)
-{
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, app);
-    store.setValue(section + QLatin1Char('/') + key, value);
-    store.sync();
-    return store.status() == QSettings::NoError;
-}
-
 void QtWebOpener::open(const QString& address)
 {
-    QDesktopServices::openUrl(QUrl(address));
+    const QUrl url(address);
+    if (QDesktopServices::openUrl(url))
+        return;
+    // The query may carry names and e-mail addresses: it stays out of the log.
+    qWarning("somnara: the system did not open %s (an address of %lld characters)",
+             qUtf8Printable(url.toDisplayString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)),
+             static_cast<long long>(address.size()));
 }
 
-QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()) {}
+QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath())
+{
+    process_.releaseAtEnd([this] { instance_.release(); });
+}
 
 Services QtServices::services()
 {

@@ -1,11 +1,13 @@
 #pragma once
 // The real platform services, over Qt and the C library.
 
+#include "platform/QtInstanceLock.h"
+#include "platform/QtSettingsStore.h"
 #include "platform/Services.h"
 
-#include <QLockFile>
-#include <memory>
+#include <functional>
 #include <random>
+#include <vector>
 
 namespace platform {
 
@@ -16,20 +18,13 @@ public:
 
 class QtProcessControl final : public ProcessControl {
 public:
+    // Gives back something the process holds outside itself, such as its lock, as the
+    // last step of every end; latest registered first. After a crash the kernel does it.
+    void releaseAtEnd(std::function<void()> release);
     [[noreturn]] void end(int exitCode) override;
-};
-
-// A lock file in the user's runtime folder. A lock left by a copy that died is stale
-// and taken over; if no lock can be made at all the program runs as the only copy.
-class QtInstanceLock final : public InstanceLock {
-public:
-    explicit QtInstanceLock(QString lockPath);
-    bool anotherInstanceRunning() override;
-    static QString defaultLockPath();
 
 private:
-    QString path_;
-    std::unique_ptr<QLockFile> lock_;
+    std::vector<std::function<void()>> releases_;
 };
 
 class QtFileSystem final : public FileSystem {
@@ -53,12 +48,8 @@ private:
     std::mt19937 engine_{0x5eed};
 };
 
-class QtSettingsStore final : public SettingsStore {
-public:
-    QString read(const QString& app, const QString& section, const QString& key) const override;
-    bool write(const QString& app, const QString& section, const QString& key, const QString& value) override;
-};
-
+// A page the system refuses to open is told on stderr: the commands that open pages
+// report nothing to the user.
 class QtWebOpener final : public WebOpener {
 public:
     void open(const QString& address) override;

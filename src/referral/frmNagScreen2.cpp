@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <array>
@@ -123,9 +125,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
     return label;
 }
 
-QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect)
+QLineEdit* makeBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& rect, int maxLength)
 {
     auto* box = platform::makeControl<QLineEdit>(parent, name, text, rect, design::WindowFont);
+    box->setMaxLength(maxLength);
     // A screen reader names a box by what it asks for, not by whatever it holds now.
     box->setAccessibleName(text);
     return box;
@@ -185,13 +188,18 @@ void frmNagScreen2::buildControls()
     txtMessage->setTabChangesFocus(true);
     setMessageText(design::MessageText);
 
-    txtFriendName = makeBox(Frame2, "txtFriendName", placeholders::FriendName, design::txtFriendName);
-    txtFriendEmail = makeBox(Frame2, "txtFriendEmail", placeholders::FriendEmail, design::txtFriendEmail);
-    txtEmail = makeBox(Frame2, "txtEmail", placeholders::Email, design::txtEmail);
+    connect(txtMessage->document(), &QTextDocument::contentsChange, this, &frmNagScreen2::keepMessageWithinLimit);
+
+    namespace limits = modTellAFriend::limits;
+    txtFriendName =
+        makeBox(Frame2, "txtFriendName", placeholders::FriendName, design::txtFriendName, limits::Name);
+    txtFriendEmail =
+        makeBox(Frame2, "txtFriendEmail", placeholders::FriendEmail, design::txtFriendEmail, limits::Email);
+    txtEmail = makeBox(Frame2, "txtEmail", placeholders::Email, design::txtEmail, limits::Email);
     cmdSubmit = platform::makeControl<QPushButton>(Frame2, "cmdSubmit", QStringLiteral("Refer A Friend &Now"),
                                                    design::cmdSubmit, design::SubmitFont);
     connect(cmdSubmit, &QPushButton::clicked, this, &frmNagScreen2::cmdSubmit_Click);
-    txtName = makeBox(Frame2, "txtName", placeholders::Name, design::txtName);
+    txtName = makeBox(Frame2, "txtName", placeholders::Name, design::txtName, limits::Name);
 
     cmdClose = platform::makeControl<QPushButton>(this, "cmdClose", QStringLiteral("E&xit"), design::cmdClose,
                                                   design::WindowFont);
@@ -307,6 +315,25 @@ void frmNagScreen2::setMessageText(const QString& text)
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     txtMessage->setPlainText(plain);
+}
+
+void frmNagScreen2::keepMessageWithinLimit(int position, int, int added)
+{
+    const QString text = txtMessage->toPlainText();
+    const qsizetype excess = text.size() - modTellAFriend::limits::Message;
+    if (excess <= 0 || added <= 0)
+        return;
+    // As a one-line box does with its length: what went in last is kept up to the limit.
+    // A whole new text is reported one character past its end.
+    const qsizetype end = std::min<qsizetype>(position + added, text.size());
+    qsizetype cut = std::max<qsizetype>(position, end - excess);
+    // A character outside the basic plane goes whole, never half of it.
+    if (cut > 0 && text.at(cut - 1).isHighSurrogate())
+        --cut;
+    QTextCursor excessText(txtMessage->document());
+    excessText.setPosition(static_cast<int>(cut));
+    excessText.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    excessText.removeSelectedText();
 }
 
 QString frmNagScreen2::boxText(const QObject* box) const

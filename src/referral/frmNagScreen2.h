@@ -46,6 +46,8 @@ protected:
 private:
     void buildControls();
     void refuseSpace(QWidget& box, int& KeyAscii);
+    // Cuts what was just typed or pasted into the message box where it passes the limit.
+    void keepMessageWithinLimit(int position, int removed, int added);
     // The placeholders leave a box as it gets the focus and return as it loses it.
     void focusMoved(QWidget* old, QWidget* now);
     const QString* placeholderOf(const QWidget* box) const;

@@ -24,6 +24,18 @@ inline const QString FriendName = QStringLiteral("Friend's Name");
 inline const QString FriendEmail = QStringLiteral("Friend's Email Address");
 } // namespace placeholders
 
+// The longest entry each box takes, in characters. An e-mail address is at most 254
+// characters long (the longest path a mail server takes), and 100 hold any name people
+// write; 2,000 keep a message to what web servers and browsers take in one address.
+// Percent-encoded as UTF-8, a character costs at most 9 in the address, so a request stays
+// under 25,000 characters: far below the 128 KiB beyond which the system refuses to hand
+// an address to the browser, losing the request without a word.
+namespace limits {
+constexpr int Name = 100;
+constexpr int Email = 254;
+constexpr int Message = 2000;
+} // namespace limits
+
 // The text with space characters, and only those, removed from both ends.
 QString TrimSpaces(const QString& text);
 

@@ -9,6 +9,9 @@ from harness import ProgramTestCase
 
 class StartUpTest(ProgramTestCase):
 
+    def lock_file(self):
+        return os.path.join(self.runtime_dir, "somnara.lock")
+
     def test_second_copy_says_so_and_ends_without_reminder_or_file_check(self):
         first = self.launch()
         first.find("frame", "Somnara v1.45")
@@ -28,7 +31,23 @@ class StartUpTest(ProgramTestCase):
         self.assertEqual(second.wait_exit(), 0)
         self.assertEqual(os.listdir(other_home), [], "the second copy stored nothing")
         self.assertIsNone(first.process.poll(), "the first copy runs on")
+        self.assertTrue(os.path.exists(self.lock_file()), "the second copy left the first copy's lock alone")
         first.find("frame", "Somnara v1.45")
+
+    def test_every_normal_end_gives_the_lock_back(self):
+        run = self.launch()
+        run.find("frame", "Somnara v1.45")
+        self.assertTrue(os.path.exists(self.lock_file()))
+        run.press(run.find("menu item", "Exit"))
+        run.press(run.find("push button", "Exit"))
+        self.assertEqual(run.wait_exit(), 0)
+        self.assertFalse(os.path.exists(self.lock_file()), "after Exit")
+
+        os.remove(os.path.join(self.folder, "BoxUpward.swf"))
+        refused = self.launch()
+        refused.press(refused.find("push button", "OK"))
+        self.assertEqual(refused.wait_exit(), 0)
+        self.assertFalse(os.path.exists(self.lock_file()), "after the missing-file message")
 
     def test_missing_movie_gives_the_two_line_message_and_the_chooser_never_shows(self):
         os.remove(os.path.join(self.folder, "Pendulum.swf"))
@@ -44,8 +63,16 @@ class StartUpTest(ProgramTestCase):
         first = self.launch()
         first.find("frame", "Somnara v1.45")
         first.stop()  # kill -9: the lock file stays behind
+        self.assertTrue(os.path.exists(self.lock_file()))
         second = self.launch()
         second.find("frame", "Somnara v1.45")
+        second.stop()
+
+        # Whatever the file left behind says, only a live holder counts.
+        with open(self.lock_file(), "w") as lock:
+            lock.write("4242\nsomnara\nanother-host.example\n")
+        third = self.launch()
+        third.find("frame", "Somnara v1.45")
 
 
 if __name__ == "__main__":

@@ -1,11 +1,9 @@
-// The real file, lock and random services against the real file system.
+// The real file and random services against the real file system.
 
 #include "platform/QtServices.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -37,52 +35,6 @@ TEST(QtFileSystem, OnlyAnOrdinaryReadableFileCountsAsPresent)
         ASSERT_TRUE(f.setPermissions(QFileDevice::WriteOwner));
         EXPECT_FALSE(files.isReadableFile(file)) << "an unreadable file";
     }
-}
-
-TEST(QtInstanceLock, SecondHolderIsRefusedWhileTheFirstLives)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("somnara.lock"));
-    platform::QtInstanceLock first(path);
-    platform::QtInstanceLock second(path);
-    EXPECT_FALSE(first.anotherInstanceRunning());
-    EXPECT_TRUE(second.anotherInstanceRunning());
-    EXPECT_FALSE(first.anotherInstanceRunning()) << "asking again keeps our own lock";
-}
-
-TEST(QtInstanceLock, LockLeftByADeadProcessIsTakenOver)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("somnara.lock"));
-    // A copy killed with -9 leaves its lock file behind, naming a process that is gone.
-    QProcess child;
-    child.start(QStringLiteral("true"), {});
-    ASSERT_TRUE(child.waitForStarted());
-    const qint64 deadPid = child.processId();
-    ASSERT_TRUE(child.waitForFinished());
-    QByteArray contents;
-    {
-        QLockFile ours(path);
-        ASSERT_TRUE(ours.tryLock(0));
-        QFile written(path);
-        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-        contents = written.readAll();
-        ours.unlock();
-    }
-    contents = QByteArray::number(deadPid) + contents.mid(contents.indexOf('\n'));
-    {
-        QFile stale(path);
-        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-        stale.write(contents);
-    }
-    platform::QtInstanceLock lock(path);
-    EXPECT_FALSE(lock.anotherInstanceRunning());
-}
-
-TEST(QtInstanceLock, NoLockPossibleMeansRunNormally)
-{
-    platform::QtInstanceLock lock(QStringLiteral("/proc/somnara-cannot-be-here/somnara.lock"));
-    EXPECT_FALSE(lock.anotherInstanceRunning());
 }
 
 TEST(QtRandomSource, ValuesStayInTheHalfOpenUnitInterval)

@@ -8,6 +8,7 @@
 #include "platform/LinkLabel.h"
 #include "platform/QtServices.h"
 #include "referral/frmNagScreen2.h"
+#include "referral/modTellAFriend.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -287,6 +289,59 @@ TEST_F(NagScreen, TypedMultiLineMessageTravelsWithWindowsLineBreaks)
     ASSERT_EQ(fakes.web.opened.size(), 1);
     EXPECT_TRUE(fakes.web.opened[0].contains(QStringLiteral("&taf3=Hi%0D%0A%C3%A9%2B%3D%23&taf4=")))
         << qPrintable(fakes.web.opened[0]);
+}
+
+// Typed or pasted, no box takes more than its limit, so that no request grows past what
+// the system hands to the browser.
+TEST_F(NagScreen, BoxesTakeNoMoreThanTheirLimitTypedOrPasted)
+{
+    frmNagScreen2& form = nag();
+    namespace limits = modTellAFriend::limits;
+    const std::pair<const char*, int> lineBoxes[] = {
+        {"txtName", limits::Name},
+        {"txtEmail", limits::Email},
+        {"txtFriendName", limits::Name},
+        {"txtFriendEmail", limits::Email},
+    };
+    for (const auto& [name, limit] : lineBoxes) {
+        SCOPED_TRACE(name);
+        auto* box = form.findChild<QLineEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(box, nullptr);
+        box->clear();
+        box->insert(QString(limit + 50, QLatin1Char('a')));
+        EXPECT_EQ(box->text().size(), limit);
+        QTest::keyClicks(box, QStringLiteral("bc"));
+        EXPECT_EQ(box->text(), QString(limit, QLatin1Char('a')));
+    }
+
+    auto* message = form.findChild<QPlainTextEdit*>(QStringLiteral("txtMessage"));
+    ASSERT_NE(message, nullptr);
+    message->clear();
+    message->insertPlainText(QString(limits::Message + 500, QLatin1Char('m')));
+    EXPECT_EQ(message->toPlainText(), QString(limits::Message, QLatin1Char('m'))) << "pasted";
+    QTest::keyClicks(message, QStringLiteral("xy"));
+    EXPECT_EQ(message->toPlainText(), QString(limits::Message, QLatin1Char('m'))) << "typed when full";
+
+    // Pasted in the middle: the text around it stays, the paste is cut to what fits.
+    message->setPlainText(QString(limits::Message - 10, QLatin1Char('a')));
+    QTextCursor cursor = message->textCursor();
+    cursor.setPosition(5);
+    message->setTextCursor(cursor);
+    message->insertPlainText(QString(20, QLatin1Char('b')));
+    EXPECT_EQ(message->toPlainText(), QString(5, QLatin1Char('a')) + QString(10, QLatin1Char('b')) +
+                                          QString(limits::Message - 15, QLatin1Char('a')));
+
+    // A character outside the basic plane that does not fit goes whole.
+    message->setPlainText(QString(limits::Message - 1, QLatin1Char('a')));
+    message->moveCursor(QTextCursor::End);
+    message->insertPlainText(QString::fromUcs4(U"\U0001F600"));
+    EXPECT_EQ(message->toPlainText(), QString(limits::Message - 1, QLatin1Char('a')));
+
+    form.findChild<QLineEdit*>(QStringLiteral("txtEmail"))->setText(QStringLiteral("a@b.example"));
+    form.findChild<QLineEdit*>(QStringLiteral("txtFriendEmail"))->setText(QStringLiteral("c@d.example"));
+    EXPECT_EQ(submit(), QString());
+    ASSERT_EQ(fakes.web.opened.size(), 1);
+    EXPECT_LT(fakes.web.opened[0].size(), 25000);
 }
 
 TEST_F(NagScreen, Check1OpensTheHomeSiteOnceAndPopsBackUp)

@@ -139,4 +139,29 @@ TEST(ReferralAddress, HostileEntriesArriveExactlyAsTyped)
     EXPECT_EQ(items, expected);
 }
 
+// The longest entries the boxes take, made of the costliest characters: each of them
+// becomes nine in the address once percent-encoded as UTF-8 (a line break, sent as CR LF,
+// only six). The request stays under 25,000 characters, well within what the system hands
+// to the browser (128 KiB) and what browsers open, and still carries every entry whole.
+TEST(ReferralAddress, LongestEntriesOfTheCostliestCharactersStayWellWithinWhatOpens)
+{
+    namespace limits = modTellAFriend::limits;
+    const QChar costliest(0x4E2D); // three bytes in UTF-8
+    Strings strings;
+    strings.ReferrerName = QString(limits::Name, costliest);
+    strings.ReferrerEmail = QString(limits::Email, costliest);
+    strings.ReferralMessage = QString(limits::Message, costliest);
+    strings.FriendName = QString(limits::Name, costliest);
+    strings.FriendEmail = QString(limits::Email, costliest);
+
+    const QString address = modTellAFriend::BuildReferralAddress(strings);
+    EXPECT_LT(address.size(), 25000);
+    const QUrlQuery query{QUrl(address)};
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("taf3"), QUrl::FullyDecoded), strings.ReferralMessage);
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("taf5"), QUrl::FullyDecoded), strings.FriendEmail);
+
+    strings.ReferralMessage = QStringLiteral("\r\n").repeated(limits::Message);
+    EXPECT_LT(modTellAFriend::BuildReferralAddress(strings).size(), 25000) << "line breaks";
+}
+
 } // namespace

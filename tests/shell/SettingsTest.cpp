@@ -1,7 +1,7 @@
 // The settings store: the character shift of keys and values, and where a value lives.
 
 #include "FakeServices.h"
-#include "platform/QtServices.h"
+#include "platform/QtSettingsStore.h"
 #include "shell/Settings.h"
 
 #include <QFile>
@@ -109,7 +109,8 @@ TEST_F(SettingsAccess, AbsentKeyReadsEmptyAndRefusedWriteIsReported)
     EXPECT_TRUE(ReadSetting(services, QStringLiteral("Duration")).isEmpty());
 }
 
-// The real store, pointed at a private folder.
+// The real store, pointed at a private folder, where Qt's own per-user settings (which
+// earlier versions used directly) are pointed too.
 class RealSettingsStore : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,7 +119,7 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
     }
     QTemporaryDir folder;
-    platform::QtSettingsStore store;
+    platform::QtSettingsStore store{folder.path()};
 };
 
 TEST_F(RealSettingsStore, ShiftedTextComesBackIntactAcrossInstances)
@@ -127,7 +128,7 @@ TEST_F(RealSettingsStore, ShiftedTextComesBackIntactAcrossInstances)
     const QString value = EncodeSetting(everyShiftableCharacter());
     EXPECT_TRUE(store.read(QStringLiteral("somnara"), QStringLiteral("Settings"), key).isEmpty());
     ASSERT_TRUE(store.write(QStringLiteral("somnara"), QStringLiteral("Settings"), key, value));
-    const platform::QtSettingsStore another;
+    const platform::QtSettingsStore another(folder.path());
     EXPECT_EQ(another.read(QStringLiteral("somnara"), QStringLiteral("Settings"), key), value);
     EXPECT_TRUE(another.read(QStringLiteral("other"), QStringLiteral("Settings"), key).isEmpty());
 }
@@ -139,10 +140,25 @@ TEST_F(RealSettingsStore, StoreThatCannotBeWrittenSaysSo)
     QFile file(blocked);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocked + QStringLiteral("/sub"));
-    EXPECT_FALSE(store.write(QStringLiteral("somnara"), QStringLiteral("Settings"), QStringLiteral("k"),
+    platform::QtSettingsStore below(blocked + QStringLiteral("/sub"));
+    EXPECT_FALSE(below.write(QStringLiteral("somnara"), QStringLiteral("Settings"), QStringLiteral("k"),
                              QStringLiteral("v")));
-    EXPECT_TRUE(store.read(QStringLiteral("somnara"), QStringLiteral("Settings"), QStringLiteral("k")).isEmpty());
+    EXPECT_TRUE(below.read(QStringLiteral("somnara"), QStringLiteral("Settings"), QStringLiteral("k")).isEmpty());
+}
+
+TEST_F(RealSettingsStore, KeepsTheFileThatEarlierVersionsWrote)
+{
+    const QString key = EncodeSetting(QStringLiteral("Duration"));
+    {
+        QSettings earlier(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("somnara"));
+        earlier.setValue(QStringLiteral("Settings/") + key, EncodeSetting(QStringLiteral("11/23/26")));
+    }
+    EXPECT_EQ(store.read(QStringLiteral("somnara"), QStringLiteral("Settings"), key),
+              EncodeSetting(QStringLiteral("11/23/26")));
+    ASSERT_TRUE(store.write(QStringLiteral("somnara"), QStringLiteral("Settings"), key,
+                            EncodeSetting(QStringLiteral("12/8/26"))));
+    const QSettings earlier(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("somnara"));
+    EXPECT_EQ(earlier.value(QStringLiteral("Settings/") + key).toString(), EncodeSetting(QStringLiteral("12/8/26")));
 }
 
 } // namespace
