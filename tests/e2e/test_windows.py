@@ -63,10 +63,9 @@ class WindowsTest(ProgramTestCase):
         if self.display.session != "x11":
             self.skipTest(f"not on Wayland: {why}")
 
-    def showing(self, run, role, name=None):
-        return wait_until(lambda: next((w for w in run.windows() if run.safe_role(w) == role and run.showing(w)
-                                        and (name is None or run.safe_name(w) == name)), None),
-                          what=f"a {role} window")
+    def showing(self, run, role):
+        return wait_until(lambda: next((w for w in run.windows() if run.safe_role(w) == role and run.showing(w)),
+                                       None), what=f"a {role} window")
 
     def assert_centred(self, window, what):
         x, y, width, height = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
