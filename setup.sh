@@ -18,10 +18,12 @@ esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
                 zlib1g-dev liblzma-dev libgtest-dev libbenchmark-dev)
-run_packages=(qt6-qpa-plugins fonts-dejavu-core)
-# The suite also drives the real program under a virtual X server.
+# Qt's display plug-ins: X11, and native Wayland for Wayland sessions.
+run_packages=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core)
+# The suite also drives the real program under a virtual X server and a headless Wayland
+# compositor, and checks the Debian package as Debian does.
 test_packages=(xvfb xauth xdotool xclip x11-utils imagemagick python3 python3-pyatspi at-spi2-core
-               dbus-x11 faketime desktop-file-utils appstream dpkg-dev file)
+               dbus-x11 weston faketime desktop-file-utils appstream dpkg-dev file man-db lintian)
 
 fuzz_packages=(clang libclang-rt-14-dev)
 

@@ -1,6 +1,7 @@
 #include "platform/Form.h"
 
 #include "platform/FormRuntime.h"
+#include "platform/ModalOwner.h"
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
@@ -54,6 +55,9 @@ void Form::ShowModal()
     if (!runtime_.isLoaded(*this))
         return;
     self_.setWindowModality(Qt::ApplicationModal);
+    // Stays above the window it was opened from, where the desktop decides placement
+    // and stacking (as a Wayland compositor does) as much as where it does not.
+    belongToModalOwner(self_);
     Show();
     QEventLoop loop;
     modalLoop_ = &loop;

@@ -1,5 +1,7 @@
 #include "platform/QtServices.h"
 
+#include "platform/ModalOwner.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -25,7 +27,7 @@ MsgResult QtMessageBoxes::show(const QString& text, MsgIcon icon, MsgButtons but
     QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
                     kApplicationTitle, shown,
                     buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    modalOwner());
     box.setObjectName(QStringLiteral("messageBox"));
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();

@@ -1,6 +1,7 @@
 #include "platform/Twips.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
@@ -30,6 +31,11 @@ void setClientSize(QWidget& window, int widthTwips, int heightTwips)
 
 void centreOnScreen(QWidget& window)
 {
+    // A window not shown yet still grows to what its style and layout need when it
+    // shows; it is centred at the size it will show at.
+    window.ensurePolished();
+    if (QLayout* layout = window.layout())
+        layout->activate();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

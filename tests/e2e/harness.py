@@ -1,12 +1,15 @@
 """Drives the real program from outside, the way a user or a screen reader does.
 
-Each test gets a private X server (Xvfb), its own accessibility bus, and a private
-home and runtime folder, so runs never see each other's settings or instance lock.
-Windows and controls are found through AT-SPI by role and name.
+Each test class gets a private display, an X server (Xvfb) or a Wayland compositor
+(weston, headless) as SOMNARA_E2E_SESSION says, and its own accessibility bus; each test
+a private home and runtime folder, so runs never see each other's settings or instance
+lock. Windows and controls are found through AT-SPI by role and name, which works the
+same in both sessions.
 """
 
 import os
 import shutil
+import socket
 import signal
 import subprocess
 import tempfile
@@ -17,6 +20,7 @@ import pyatspi
 from gi.repository import Atspi, GLib
 
 PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
+SESSION = os.environ.get("SOMNARA_E2E_SESSION", "x11")
 
 
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
@@ -66,45 +70,120 @@ def visible(accessible):
         return False
 
 
+def start_accessibility_bus():
+    bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # A program that starts before the registry answers is never listed.
+    wait_until(registry_answers, timeout=20, what="the accessibility registry")
+    return bus
+
+
+def registry_answers():
+    try:
+        pyatspi.Registry.getDesktop(0).childCount
+        return True
+    except Exception:
+        return False
+
+
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 class Display:
     """An Xvfb server and an accessibility bus for the life of a test class."""
+
+    session = "x11"
+    size = (1280, 800)
 
     def __init__(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp"],
             pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:
             self.name = ":" + pipe.readline().strip()
         os.environ["DISPLAY"] = self.name
-        self.bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # A program that starts before the registry answers is never listed.
-        wait_until(self._registry_answers, timeout=20, what="the accessibility registry")
+        self.bus = start_accessibility_bus()
 
-    @staticmethod
-    def _registry_answers():
-        try:
-            pyatspi.Registry.getDesktop(0).childCount
-            return True
-        except Exception:
-            return False
+    def program_env(self):
+        return {"QT_QPA_PLATFORM": "xcb"}
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], check=True)
 
     def close(self):
-        for process in (self.bus, self.xvfb):
-            process.terminate()
+        stop(self.bus)
+        stop(self.xvfb)
+
+
+class WestonDisplay:
+    """A headless weston, drawing in memory so that it can take screenshots, and an
+    accessibility bus, for the life of a test class. Its socket lies in a runtime folder
+    of its own; the program is given the socket's full path, so its own runtime folder
+    (and instance lock) stays private to each test."""
+
+    session = "wayland"
+    size = (1280, 800)
+
+    def __init__(self, scale=1):
+        self.runtime_dir = tempfile.mkdtemp(prefix="somnara-weston-")
+        self.socket = os.path.join(self.runtime_dir, "wayland-somnara")
+        # Nothing may reach an X server by accident: the session is Wayland alone.
+        os.environ.pop("DISPLAY", None)
+        self.log = open(os.path.join(self.runtime_dir, "weston.log"), "w")
+        # --debug lets weston-screenshooter take pictures.
+        self.weston = subprocess.Popen(
+            ["weston", "--backend=headless-backend.so", "--use-pixman", "--no-config", "--idle-time=0",
+             "--debug", f"--socket={os.path.basename(self.socket)}", f"--width={self.size[0]}",
+             f"--height={self.size[1]}", f"--scale={scale}"],
+            env={**os.environ, "XDG_RUNTIME_DIR": self.runtime_dir},
+            stdout=self.log, stderr=subprocess.STDOUT)
+        wait_until(self._accepts, timeout=20, what="weston's socket")
+        self.bus = start_accessibility_bus()
+
+    def _accepts(self):
+        if self.weston.poll() is not None:
+            raise AssertionError(f"weston ended at start with {self.weston.returncode}; see {self.log.name}")
+        with socket.socket(socket.AF_UNIX) as probe:
             try:
-                process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+                probe.connect(self.socket)
+                return True
+            except OSError:
+                return False
+
+    def program_env(self):
+        return {"QT_QPA_PLATFORM": "wayland", "WAYLAND_DISPLAY": self.socket}
+
+    def screenshot(self, path):
+        # The screenshooter names its picture itself, in the folder it runs in.
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(["weston-screenshooter"], cwd=folder, check=True, timeout=30,
+                           env={**os.environ, "WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime_dir})
+            (taken,) = os.listdir(folder)
+            shutil.move(os.path.join(folder, taken), path)
+
+    def close(self):
+        stop(self.bus)
+        stop(self.weston)
+        self.log.close()
+        shutil.rmtree(self.runtime_dir, ignore_errors=True)
+
+
+def session_display():
+    return WestonDisplay() if SESSION == "wayland" else Display()
 
 
 class Somnara:
     """One run of the program, in a program folder of its own."""
 
-    def __init__(self, home, runtime_dir, folder, extra_env=None, command_prefix=()):
+    def __init__(self, home, runtime_dir, folder, extra_env=None, command_prefix=(), display=None, log=None):
         env = dict(os.environ)
         env.update({
             "HOME": home,
@@ -112,12 +191,12 @@ class Somnara:
             "XDG_RUNTIME_DIR": runtime_dir,
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "QT_ACCESSIBILITY": "1",
-            "QT_QPA_PLATFORM": "xcb",
         })
+        env.update(display.program_env() if display else {"QT_QPA_PLATFORM": "xcb"})
         env.update(extra_env or {})
-        self.process = subprocess.Popen([*command_prefix, os.path.join(folder, "somnara")], env=env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
+        with open(log or os.devnull, "w") as stderr:
+            self.process = subprocess.Popen([*command_prefix, os.path.join(folder, "somnara")], env=env,
+                                            stdout=subprocess.DEVNULL, stderr=stderr, start_new_session=True)
 
     def application(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -185,9 +264,6 @@ class Somnara:
     def showing_windows(self):
         return [(safe_role(w), safe_name(w)) for w in self.windows() if self.showing(w)]
 
-    def screenshot(self, path):
-        subprocess.run(["import", "-window", "root", path], check=True)
-
     def wait_exit(self, timeout=10.0):
         return self.process.wait(timeout=timeout)
 
@@ -204,7 +280,7 @@ class ProgramTestCase(unittest.TestCase):
     def setUpClass(cls):
         if not PROGRAM:
             raise unittest.SkipTest("SOMNARA_PROGRAM is not set")
-        cls.display = Display()
+        cls.display = session_display()
 
     @classmethod
     def tearDownClass(cls):
@@ -226,6 +302,7 @@ class ProgramTestCase(unittest.TestCase):
         shutil.rmtree(self.scratch, ignore_errors=True)
 
     def launch(self, **kwargs):
-        run = Somnara(kwargs.pop("home", self.home), self.runtime_dir, kwargs.pop("folder", self.folder), **kwargs)
+        run = Somnara(kwargs.pop("home", self.home), self.runtime_dir, kwargs.pop("folder", self.folder),
+                      display=self.display, **kwargs)
         self.runs.append(run)
         return run

@@ -1,7 +1,9 @@
 """The Debian package that CPack makes from this build: what it installs where, what it
-declares, and whether desktops accept its desktop entry and metainfo."""
+declares, whether Debian's own checker accepts it, and whether desktops accept its
+desktop entry and metainfo."""
 
 import configparser
+import gzip
 import os
 import pathlib
 import shutil
@@ -42,11 +44,14 @@ class Package(unittest.TestCase):
     def tearDownClass(cls):
         cls.work.cleanup()
 
+    executable = "usr/lib/somnara/somnara"
+
     def field(self, name):
         return run("dpkg-deb", "--field", self.deb, name).stdout.strip()
 
     def test_program_folder_holds_the_executable_and_its_movies_only(self):
         folder = {path for path in self.files if path.startswith("usr/lib/somnara/")}
+        self.assertIn(self.executable, folder)
         self.assertEqual(folder, {"usr/lib/somnara/somnara", "usr/lib/somnara/Pendulum.swf",
                                   "usr/lib/somnara/BoxUpward.swf", "usr/lib/somnara/BoxDownward.swf"})
         self.assertEqual(self.entries["usr/lib/somnara/somnara"], "-rwxr-xr-x")
@@ -75,6 +80,7 @@ class Package(unittest.TestCase):
         self.assertEqual(self.field("Package"), "somnara")
         self.assertEqual(self.field("Version"), VERSION)
         self.assertEqual(self.field("Section"), "misc")
+        self.assertEqual(self.field("Priority"), "optional")
         self.assertRegex(self.field("Maintainer"), r"^[^<>]+ <[^@<>\s]+@[^@<>\s]+>$")
         summary, _, body = self.field("Description").partition("\n")
         self.assertTrue(summary and len(summary) < 80, summary)
@@ -85,8 +91,46 @@ class Package(unittest.TestCase):
         depends = {entry.split()[0] for entry in self.field("Depends").split(", ")}
         # Found by dpkg-shlibdeps in the executable...
         self.assertLessEqual({"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6"}, depends)
-        # ...and named by hand, since Qt loads it only at run time.
+        # ...and named by hand, since Qt loads its display plug-ins only at run time: X11
+        # always, the native Wayland one as apt's default choice that a user may decline.
         self.assertIn("qt6-qpa-plugins", depends)
+        self.assertEqual(self.field("Recommends"), "qt6-wayland")
+
+    def test_lintian_finds_no_error_and_no_warning(self):
+        # --fail-on makes lintian's exit status the verdict; its tags are printed for
+        # whoever reads a failure. Overrides shipped in the package are honoured.
+        result = subprocess.run(["lintian", "--fail-on", "error,warning", "--display-level", ">=warning",
+                                 "--tag-display-limit", "0", self.deb], capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertNotRegex(result.stdout, r"(?m)^[EW]: ", "no error or warning tags")
+
+    def test_changelog_is_compressed_reproducibly_and_names_this_version(self):
+        path = self.root / "usr/share/doc/somnara/changelog.gz"
+        raw = path.read_bytes()
+        # gzip -n: no name and no time in the header (bytes 4-7 are the time stamp).
+        self.assertEqual(raw[4:8], bytes(4))
+        first = gzip.decompress(raw).decode().splitlines()[0]
+        self.assertRegex(first, rf"^somnara \({VERSION}\) \S+; urgency=\w+$")
+
+    def test_copyright_is_machine_readable_and_covers_every_file(self):
+        text = (self.root / "usr/share/doc/somnara/copyright").read_text()
+        paragraphs = [p for p in text.split("\n\n") if p.strip()]
+        self.assertTrue(paragraphs[0].startswith(
+            "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"))
+        self.assertIn("Files: *", [line for p in paragraphs for line in p.splitlines()])
+        licence = next(p for p in paragraphs if p.startswith("Files: *"))
+        self.assertRegex(licence, r"(?m)^Copyright: \d{4}")
+        self.assertRegex(licence, r"(?m)^License: \S+\n .+")
+
+    def test_manual_page_names_the_command_and_the_files_the_program_uses(self):
+        page = run("man", "--local-file", str(self.root / "usr/share/man/man1/somnara.1.gz"),
+                   env={**os.environ, "MANWIDTH": "200", "LANG": "C.UTF-8"}).stdout
+        for heading in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "FILES"):
+            self.assertRegex(page, rf"(?m)^{heading}$")
+        self.assertIn("somnara - ", page)
+        # The program names its settings file after its executable.
+        self.assertIn(f"~/.config/{pathlib.Path(self.executable).name}.conf", page)
+        self.assertIn("$XDG_RUNTIME_DIR/somnara.lock", page)
 
     def test_command_starts_the_program_from_its_folder_through_any_link(self):
         # A stand-in program reports how it was started; the real one finds its movies
