@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -24,21 +25,41 @@ using flash::WheelSettings;
 class CirclePerRefresh final : public flash::WheelSchedule {
 public:
     VirtualTime nextCircle(VirtualTime now, const modHypno::WheelState&) override { return now + 16'666'667ns; }
-    bool presents(VirtualTime, const modHypno::WheelState&) override { return true; }
+    bool presents(VirtualTime, VirtualTime, const modHypno::WheelState&) override { return true; }
 };
 
-// Today's pace, but only every third refresh takes the picture.
+// Today's pace, but the picture goes to the screen only for every third refresh.
 class EveryThirdRefresh final : public flash::WheelSchedule {
 public:
     VirtualTime nextCircle(VirtualTime now, const modHypno::WheelState& state) override
     {
         return steady_.nextCircle(now, state);
     }
-    bool presents(VirtualTime, const modHypno::WheelState&) override { return refreshes_++ % 3 == 0; }
+    bool presents(VirtualTime now, VirtualTime nextRefresh, const modHypno::WheelState& state) override
+    {
+        const long long refresh = std::llround(nextRefresh.count() * 60 / 1e9);
+        return steady_.presents(now, nextRefresh, state) && refresh % 3 == 0;
+    }
 
 private:
     flash::SteadySchedule steady_{100us};
-    int refreshes_ = 0;
+};
+
+// Today's pace, but only whole outward passes go to the screen, sent after their last
+// circle while the next pass is drawn on.
+class WholePasses final : public flash::WheelSchedule {
+public:
+    VirtualTime nextCircle(VirtualTime now, const modHypno::WheelState& state) override
+    {
+        return steady_.nextCircle(now, state);
+    }
+    bool presents(VirtualTime, VirtualTime, const modHypno::WheelState& state) override
+    {
+        return state.Radius + state.RadiusStep > static_cast<float>(state.MaxRadius);
+    }
+
+private:
+    flash::SteadySchedule steady_{100us};
 };
 
 struct Frame {
@@ -136,6 +157,28 @@ TEST(WheelRecorder, ARefreshThatDoesNotTakeThePictureShowsTheOneBefore)
             EXPECT_EQ(frames[n].screen, frames[n - 1].screen);
         }
     }
+}
+
+TEST(WheelRecorder, APictureSentBetweenRefreshesIsTheOneShownNotTheDrawingSinceThen)
+{
+    // 200 circles a pass, 20 ms: passes end between refreshes, and the next pass is
+    // under way when the screen shows the last one.
+    WholePasses schedule;
+    const std::vector<Frame> frames = recordFrames(WheelSettings{}, schedule, 0.5);
+    CirclePerRefresh onePerRefresh;
+    const QImage firstPass = recordFrames(WheelSettings{}, onePerRefresh, 200 / 60.0)[200].screen;
+
+    bool sawFirstPass = false;
+    for (const Frame& frame : frames) {
+        EXPECT_EQ(frame.circlesShown % 200, 0) << frame.seconds;
+        if (frame.circlesShown == 200) {
+            sawFirstPass = true;
+            EXPECT_EQ(frame.screen, firstPass);
+        }
+    }
+    EXPECT_TRUE(sawFirstPass);
+    // The 25th pass ends with the circle just before the last refresh.
+    EXPECT_EQ(frames.back().circlesShown, 5'000);
 }
 
 TEST(WheelRecorder, OutwardPassesStartAtTheCentreAndInwardOnesAtTheRim)

@@ -65,18 +65,15 @@ RecordingSummary WheelRecorder::record(double seconds, const std::function<void(
 
     RecordingSummary summary;
     const int lastRefresh = static_cast<int>(std::floor(std::max(0.0, seconds) * kRefreshesPerSecond + 1e-6));
+    // What was last sent to the screen. It shares the picture's pixels until the next
+    // circle, which copies them only when something was sent since the last one.
     QImage screen = picture.image();
     long long circlesShown = 0;
     int refresh = 0;
     // Shows the refreshes due by `until`; true once the last one is shown.
     const auto showRefreshesUntil = [&](VirtualTime until) {
         for (; refresh <= lastRefresh && refreshTime(refresh) <= until; ++refresh) {
-            const VirtualTime at = refreshTime(refresh);
-            if (schedule_.presents(at, state)) {
-                screen = picture.image();
-                circlesShown = summary.circles;
-            }
-            frame({screen, std::chrono::duration<double>(at).count(), circlesShown});
+            frame({screen, std::chrono::duration<double>(refreshTime(refresh)).count(), circlesShown});
             ++summary.frames;
         }
         return refresh > lastRefresh;
@@ -87,7 +84,12 @@ RecordingSummary WheelRecorder::record(double seconds, const std::function<void(
     bool complete = showRefreshesUntil(now);
     const modHypno::YieldHook yield = [&] {
         ++summary.circles;
-        now = schedule_.nextCircle(now, state);
+        const VirtualTime next = schedule_.nextCircle(now, state);
+        if (schedule_.presents(now, refreshTime(refresh), state)) {
+            screen = picture.image();
+            circlesShown = summary.circles;
+        }
+        now = next;
         complete = showRefreshesUntil(now);
         // The renderer's own way out: the pass ends before its next circle.
         if (complete)

@@ -28,7 +28,7 @@ struct WheelSettings {
 struct ScreenFrame {
     const QImage& screen;
     double seconds;
-    // Circles drawn since the recording began when the screen last took the picture.
+    // Circles drawn since the recording began when the picture on the screen was sent.
     long long circlesShown;
 };
 
@@ -48,7 +48,7 @@ public:
 
     // Draws from a cleared picture and a fresh colour sequence, as after the window loads
     // or the Size slider moves, and hands `frame` every refresh from 0 to `seconds`
-    // inclusive. Every refresh shows the circles that fell before it.
+    // inclusive: the last picture the schedule sent before it.
     RecordingSummary record(double seconds, const std::function<void(const ScreenFrame&)>& frame);
 
 private:
