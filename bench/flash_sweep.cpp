@@ -1,19 +1,22 @@
 // How much the colour wheel flashes over the whole range of its settings: records the real
-// renderer offline at today's pace for a few seconds per setting, measures every recording
-// with the flash analysis, and prints a table, worst first.
+// renderer offline at today's pace (or a candidate guard's) for a few seconds per setting,
+// measures every recording with the flash analysis, and prints a table, worst first.
 //
 //   flash_sweep [seconds] [--random N] [--threads N] [--only SIZE,DENSITY,WIDTH,MULT[,in]]...
+//               [--candidate]
 //
-// seconds    recorded per setting (default 3)
-// --random   combinations drawn at random, with a fixed seed, besides the grid (default 40)
-// --threads  settings measured side by side (default 2)
-// --only     measure this setting (slider values, outward unless "in") instead of the
-//            grid; may be given again. A long pass wants more seconds than the grid's.
+// seconds      recorded per setting (default 3)
+// --random     combinations drawn at random, with a fixed seed, besides the grid (default 40)
+// --threads    settings measured side by side (default 2)
+// --only       measure this setting (slider values, outward unless "in") instead of the
+//              grid; may be given again. A long pass wants more seconds than the grid's.
+// --candidate  the pace of the rule proposed for a guard (CandidateGuard.h), not today's
 //
 // No display is needed. Timings are wall-clock seconds per setting, and also as a multiple
 // of the first row's from the same run (the load-time values, outward, unless --only names
 // others), which a busy machine slows alike.
 
+#include "CandidateGuard.h"
 #include "flash/FlashAnalysis.h"
 #include "flash/WheelRecorder.h"
 
@@ -25,7 +28,6 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -41,9 +43,12 @@ constexpr flash::VirtualTime kCirclePeriod = 100us;
 constexpr WheelSettings kLoadTime{1000, 500, 2, 1, false};
 
 struct Row {
+    explicit Row(const WheelSettings& measured) : settings(measured) {}
+
     WheelSettings settings;
     flash::FlashReport report;
     long long circles = 0;
+    double circlesPerSecond = 0.0;
     double passes = 0.0;
     double wallSeconds = 0.0;
 };
@@ -65,7 +70,7 @@ std::vector<Row> settingsToMeasure(int randomCount)
         for (const bool inward : {false, true}) {
             WheelSettings s = settings;
             s.inward = inward;
-            rows.push_back({s, {}, 0, 0.0, 0.0});
+            rows.push_back(Row(s));
         }
     };
     // The cases that people have seen flash, and the load-time values, first.
@@ -85,7 +90,7 @@ std::vector<Row> settingsToMeasure(int randomCount)
         WheelSettings s{std::uniform_int_distribution(1, 2200)(random), std::uniform_int_distribution(1, 1000)(random),
                         std::uniform_int_distribution(1, 50)(random), std::uniform_int_distribution(1, 1000)(random),
                         std::uniform_int_distribution(0, 1)(random) == 1};
-        rows.push_back({s, {}, 0, 0.0, 0.0});
+        rows.push_back(Row(s));
     }
     // The grid repeats the first rows; each setting is measured once.
     std::vector<Row> unique;
@@ -102,10 +107,12 @@ std::vector<Row> settingsToMeasure(int randomCount)
     return unique;
 }
 
-void measure(Row& row, double seconds)
+void measure(Row& row, double seconds, bool candidate)
 {
     const WallClock::time_point start = WallClock::now();
-    flash::SteadySchedule schedule(kCirclePeriod);
+    flash::SteadySchedule steady(kCirclePeriod);
+    CandidateGuard guarded(kCirclePeriod, CandidateGuard::Bounds{});
+    flash::WheelSchedule& schedule = candidate ? static_cast<flash::WheelSchedule&>(guarded) : steady;
     flash::FlashAnalysis analysis(flash::WheelRecorder::kPictureSize);
     const flash::RecordingSummary summary = flash::WheelRecorder(row.settings, schedule)
                                                 .record(seconds, [&](const flash::ScreenFrame& frame) {
@@ -113,6 +120,7 @@ void measure(Row& row, double seconds)
                                                 });
     row.report = analysis.report();
     row.circles = summary.circles;
+    row.circlesPerSecond = static_cast<double>(summary.circles) / seconds;
     row.passes = static_cast<double>(summary.circles) / static_cast<double>(circlesPerPass(row.settings));
     row.wallSeconds = std::chrono::duration<double>(WallClock::now() - start).count();
 }
@@ -124,15 +132,15 @@ double worstShare(const Row& row)
 
 void printTable(const std::vector<Row>& rows, double referenceSeconds)
 {
-    std::printf("%5s %7s %5s %5s %-3s | %13s | %15s | %-4s | %9s | %6s %6s\n", "Size", "Density", "Width", "Mult",
-                "Dir", "flashes/s g/r", "field share g/r", "", "passes", "s", "x ref");
+    std::printf("%5s %7s %5s %5s %-3s | %13s | %15s | %-4s | %9s %9s | %6s %6s\n", "Size", "Density", "Width",
+                "Mult", "Dir", "flashes/s g/r", "field share g/r", "", "circles/s", "passes", "s", "x ref");
     for (const Row& row : rows) {
         const WheelSettings& s = row.settings;
-        std::printf("%5d %7.2f %5d %5d %-3s | %6d %6d | %6.1f%% %6.1f%% | %-4s | %9.3g | %6.2f %6.2f\n", s.size,
-                    s.density / 100.0, s.width, s.colorMultiplier, s.inward ? "in" : "out",
+        std::printf("%5d %7.2f %5d %5d %-3s | %6d %6d | %6.1f%% %6.1f%% | %-4s | %9.0f %9.3g | %6.2f %6.2f\n",
+                    s.size, s.density / 100.0, s.width, s.colorMultiplier, s.inward ? "in" : "out",
                     row.report.general.worstFlashes, row.report.red.worstFlashes,
                     100.0 * row.report.general.worstFieldShare, 100.0 * row.report.red.worstFieldShare,
-                    row.report.passes() ? "pass" : "FAIL", row.passes, row.wallSeconds,
+                    row.report.passes() ? "pass" : "FAIL", row.circlesPerSecond, row.passes, row.wallSeconds,
                     row.wallSeconds / referenceSeconds);
     }
 }
@@ -166,6 +174,7 @@ int main(int argc, char** argv)
     double seconds = 3.0;
     int randomCount = 40;
     int threads = 2;
+    bool candidate = false;
     std::vector<Row> only;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -174,10 +183,12 @@ int main(int argc, char** argv)
             randomCount = std::max(0, args[++i].toInt());
         } else if (args[i] == QStringLiteral("--threads") && hasValue) {
             threads = std::max(1, args[++i].toInt());
+        } else if (args[i] == QStringLiteral("--candidate")) {
+            candidate = true;
         } else if (args[i] == QStringLiteral("--only") && hasValue) {
             WheelSettings settings;
             understood = parseSetting(args[++i], settings);
-            only.push_back({settings, {}, 0, 0.0, 0.0});
+            only.push_back(Row(settings));
         } else {
             const double value = args[i].toDouble(&understood);
             understood = understood && value > 0.0;
@@ -185,14 +196,14 @@ int main(int argc, char** argv)
         }
         if (!understood) {
             std::fprintf(stderr, "usage: flash_sweep [seconds] [--random N] [--threads N] "
-                                 "[--only SIZE,DENSITY,WIDTH,MULT[,in]]...\n");
+                                 "[--only SIZE,DENSITY,WIDTH,MULT[,in]]... [--candidate]\n");
             return 2;
         }
     }
 
     std::vector<Row> rows = only.empty() ? settingsToMeasure(randomCount) : only;
-    std::printf("%zu settings, %.3g s each at %d circles a second, %d threads\n\n", rows.size(), seconds,
-                static_cast<int>(1s / kCirclePeriod), threads);
+    std::printf("%zu settings, %.3g s each at %s, %d threads\n\n", rows.size(), seconds,
+                candidate ? "the candidate guard's pace" : "today's pace (10,000 circles a second)", threads);
     std::fflush(stdout);
 
     const WallClock::time_point start = WallClock::now();
@@ -205,7 +216,7 @@ int main(int argc, char** argv)
                 const std::size_t i = next++;
                 if (i >= rows.size())
                     return;
-                measure(rows[i], seconds);
+                measure(rows[i], seconds, candidate);
                 std::fprintf(stderr, "\r%zu / %zu", ++done, rows.size());
             }
         });
