@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int kFps = 60;
-// Larger than the field in both directions, so a field can lie wholly inside it.
-const QSize kPicture(400, 300);
+// Just larger than a field, so that a field can lie wholly inside it.
+const QSize kPicture(344, 256);
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
 
@@ -68,7 +68,7 @@ TEST(FlashAnalysis, FullFieldBlackAndWhiteFailsAboveThreeFlashesASecond)
     // 3 Hz is the last pass: the rule fails more than three flashes, not three.
     for (const Row& row : {Row{2, 2, true}, Row{3, 3, true}, Row{4, 4, false}, Row{10, 10, false}}) {
         SCOPED_TRACE(row.hz);
-        const flash::FlashReport report = record(3.0, alternating(kWholePicture, kBlack, kWhite, row.hz));
+        const flash::FlashReport report = record(2.0, alternating(kWholePicture, kBlack, kWhite, row.hz));
         EXPECT_EQ(report.general.worstFlashes, row.flashes);
         EXPECT_EQ(report.passes(), row.passes);
         EXPECT_DOUBLE_EQ(report.general.worstFieldShare, row.passes ? 0.0 : 1.0);
@@ -170,7 +170,7 @@ TEST(FlashAnalysis, WhichColourPairsMakeGeneralAndRedFlashes)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
-        const flash::FlashReport report = record(2.0, alternating(kWholePicture, row.first, row.second, 4));
+        const flash::FlashReport report = record(1.5, alternating(kWholePicture, row.first, row.second, 4));
         EXPECT_EQ(report.general.worstFlashes, row.general);
         EXPECT_EQ(report.red.worstFlashes, row.red);
         EXPECT_EQ(report.general.fails(), row.general > 3);
@@ -185,7 +185,7 @@ TEST(FlashAnalysis, SlowChangesAreNotFlashes)
         const double phase = std::fmod(static_cast<double>(n) / kFps, 1.6) / 0.8;
         return phase <= 1.0 ? phase : 2.0 - phase;
     };
-    const flash::FlashReport ramp = record(4.0, [&](QPainter& painter, int n) {
+    const flash::FlashReport ramp = record(2.0, [&](QPainter& painter, int n) {
         const int grey = greyFor(triangle(n));
         painter.fillRect(kWholePicture, QColor(grey, grey, grey));
     });
@@ -193,7 +193,7 @@ TEST(FlashAnalysis, SlowChangesAreNotFlashes)
     EXPECT_TRUE(ramp.passes());
 
     // The same ramp with a flicker of 0.05 on top every frame: still one swing each way.
-    const flash::FlashReport rippled = record(4.0, [&](QPainter& painter, int n) {
+    const flash::FlashReport rippled = record(2.0, [&](QPainter& painter, int n) {
         const double ripple = n % 2 == 0 ? 0.025 : -0.025;
         const int grey = greyFor(std::clamp(triangle(n) * 0.9 + 0.05 + ripple, 0.0, 1.0));
         painter.fillRect(kWholePicture, QColor(grey, grey, grey));
@@ -202,7 +202,7 @@ TEST(FlashAnalysis, SlowChangesAreNotFlashes)
 
     // Up a staircase of nine steps of 0.11 within a second, then down it the next: each
     // step is a change of over a tenth, but the climb is one transition.
-    const flash::FlashReport stairs = record(3.0, [&](QPainter& painter, int n) {
+    const flash::FlashReport stairs = record(2.0, [&](QPainter& painter, int n) {
         const int step = n < 60 ? std::min(9, n / 6) : std::max(0, 8 - (n - 60) / 6);
         const int grey = greyFor(step * 0.11);
         painter.fillRect(kWholePicture, QColor(grey, grey, grey));
@@ -215,7 +215,7 @@ TEST(FlashAnalysis, FlickerOnTheBrightSideDoesNotHideTheFlashesUnderIt)
 {
     // A 2 Hz black and white flash whose white half shimmers between 240 and 255 every
     // frame: the shimmer turns above 0.8 and counts for nothing; the flashes still count.
-    const flash::FlashReport report = record(3.0, [](QPainter& painter, int n) {
+    const flash::FlashReport report = record(2.0, [](QPainter& painter, int n) {
         const int white = n % 2 == 0 ? 255 : 240;
         painter.fillRect(kWholePicture, secondHalf(n, 2) ? QColor(white, white, white) : kBlack);
     });
