@@ -17,7 +17,7 @@ case "$mode" in
 esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-                zlib1g-dev liblzma-dev libgtest-dev libbenchmark-dev)
+                zlib1g-dev liblzma-dev libglib2.0-dev libgtest-dev libbenchmark-dev)
 run_packages=(qt6-qpa-plugins fonts-dejavu-core)
 # The suite also drives the real program under a virtual X server.
 test_packages=(xvfb xauth xdotool xclip x11-utils imagemagick python3 python3-pyatspi at-spi2-core

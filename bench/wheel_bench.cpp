@@ -94,12 +94,14 @@ struct BenchServices {
     SoleInstance instance;
     MoviesPresent files;
     platform::QtClock clock;
+    platform::SteadyClock monotonic;
+    platform::QtEventLoop events{monotonic};
     platform::QtRandomSource random;
     MemorySettings settings;
     NoBrowser web;
     platform::Services services()
     {
-        return platform::Services{messages, process, instance, files, clock, random, settings, web};
+        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web};
     }
 };
 

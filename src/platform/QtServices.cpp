@@ -119,11 +119,11 @@ void QtWebOpener::open(const QString& address)
     QDesktopServices::openUrl(QUrl(address));
 }
 
-QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()) {}
+QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()), events_(monotonic_) {}
 
 Services QtServices::services()
 {
-    return Services{messages_, process_, instance_, files_, clock_, random_, settings_, web_};
+    return Services{messages_, process_, instance_, files_, clock_, monotonic_, events_, random_, settings_, web_};
 }
 
 } // namespace platform
