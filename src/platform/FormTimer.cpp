@@ -12,9 +12,22 @@ FormTimer::FormTimer(QObject* parent, int intervalMs, std::function<void()> hand
 
 void FormTimer::setEnabled(bool enabled)
 {
-    if (enabled && !timer_.isActive())
+    enabled_ = enabled;
+    follow();
+}
+
+void FormTimer::setHeld(bool held)
+{
+    held_ = held;
+    follow();
+}
+
+void FormTimer::follow()
+{
+    // A running timer keeps its rhythm when enabled again.
+    if (enabled_ && !held_ && !timer_.isActive())
         timer_.start();
-    else if (!enabled)
+    else if (!enabled_ || held_)
         timer_.stop();
 }
 
