@@ -1,8 +1,9 @@
 #pragma once
 // A window's timer: an interval, an on/off switch and a handler. A tick that falls due
 // while the handler is still running (it may yield to the event loop) is dropped, so
-// the handler never runs inside itself. A window out of sight may hold its timer, which
-// then wakes nobody, without forgetting whether it is enabled.
+// the handler never runs inside itself, and the next tick comes as soon as the handler
+// returns. A window out of sight may hold its timer, which then wakes nobody, without
+// forgetting whether it is enabled.
 
 #include <QObject>
 #include <QTimer>
@@ -29,6 +30,8 @@ public:
 
 private:
     void follow();
+    // The tick that comes at once after a handler that ran past the interval.
+    void tickNow();
 
     QTimer timer_;
     bool enabled_ = false;

@@ -1,9 +1,15 @@
 // A window's timer held while its window is out of sight: it wakes nobody, and it
-// remembers whether it is enabled.
+// remembers whether it is enabled. A handler that runs past its interval gets the next
+// tick at once.
 
 #include "platform/FormTimer.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -35,6 +41,30 @@ TEST(FormTimer, HeldItDoesNotRunAndKeepsItsSwitch)
 
     timer.tick();
     EXPECT_EQ(ticks, 1);
+}
+
+TEST(FormTimer, AfterAHandlerThatRanPastTheIntervalTheNextTickComesAtOnce)
+{
+    int ticks = 0;
+    platform::FormTimer timer(nullptr, 1, [&] {
+        if (++ticks == 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    });
+    timer.setEnabled(true);
+    timer.tick();
+    QCoreApplication::sendPostedEvents(&timer);
+    EXPECT_EQ(ticks, 2);
+
+    // Not while it is held, nor after a quick handler (no handler takes an hour).
+    timer.tick();
+    timer.setHeld(true);
+    QCoreApplication::sendPostedEvents(&timer);
+    EXPECT_EQ(ticks, 3);
+    platform::FormTimer hourly(nullptr, 3'600'000, [&] { ++ticks; });
+    hourly.setEnabled(true);
+    hourly.tick();
+    QCoreApplication::sendPostedEvents(&hourly);
+    EXPECT_EQ(ticks, 4);
 }
 
 } // namespace
