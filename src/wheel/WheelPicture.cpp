@@ -82,22 +82,38 @@ void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
         std::fill(line + first, line + last + 1, rgb);
     };
 
-    const int top = std::max(0, static_cast<int>(std::floor(cy - outer)));
-    const int bottom = std::min(image_.height() - 1, static_cast<int>(std::ceil(cy + outer)));
-    for (int row = top; row <= bottom; ++row) {
+    const int height = image_.height();
+    // The rows at the same distance above and below the centre, when the centre lies on
+    // a pixel's edge or middle, share their spans exactly: the square roots, most of a
+    // circle's cost, are then taken once for both.
+    const bool mirrored = 2.0 * cy == std::floor(2.0 * cy);
+    const int top = static_cast<int>(std::floor(cy - outer));
+    const int bottom = static_cast<int>(std::ceil(cy + outer));
+    const int first = mirrored ? top : std::max(0, top);
+    const int last = mirrored ? static_cast<int>(std::floor(cy - 0.5)) : std::min(height - 1, bottom);
+    for (int row = first; row <= last; ++row) {
+        const int twin = mirrored ? static_cast<int>(2.0 * cy) - 1 - row : row;
+        const bool rowShown = row >= 0 && row < height;
+        const bool twinShown = twin != row && twin >= 0 && twin < height;
         const double dy = row + 0.5 - cy;
-        if (std::abs(dy) > outer)
+        if ((!rowShown && !twinShown) || std::abs(dy) > outer)
             continue;
+        const auto fillRows = [&](int from, int to) {
+            if (rowShown)
+                fillSpan(row, from, to);
+            if (twinShown)
+                fillSpan(twin, from, to);
+        };
         const double xo = std::sqrt(outer * outer - dy * dy);
         const int left = static_cast<int>(std::ceil(cx - xo - 0.5));
         const int right = static_cast<int>(std::floor(cx + xo - 0.5));
         if (std::abs(dy) >= inner) {
-            fillSpan(row, left, right);
+            fillRows(left, right);
             continue;
         }
         const double xi = std::sqrt(inner * inner - dy * dy);
-        fillSpan(row, left, static_cast<int>(std::floor(cx - xi - 0.5)));
-        fillSpan(row, static_cast<int>(std::ceil(cx + xi - 0.5)), right);
+        fillRows(left, static_cast<int>(std::floor(cx - xi - 0.5)));
+        fillRows(static_cast<int>(std::ceil(cx + xi - 0.5)), right);
     }
 
     const QRectF bounds(cx - outer, cy - outer, 2 * outer, 2 * outer);

@@ -89,6 +89,22 @@ TEST(WheelPicture, TheSmallestCircleStillShowsAndLargeOnesAreCutAtTheEdges)
     EXPECT_TRUE(lit(picture.image(), 793, 359 - 146));
 }
 
+TEST(WheelPicture, ACircleCutByTheTopEdgeIsTheMirrorImageOfOneCutByTheBottom)
+{
+    // Centres on a pixel's edge and on its middle, where rows above and below the centre
+    // are drawn in pairs, and one off both, where each row is drawn alone.
+    for (const float centreRow : {30.0f, 30.5f, 30.4f}) {
+        WheelPicture top(QSize(200, 120), 1.0);
+        WheelPicture bottom(QSize(200, 120), 1.0);
+        top.setDrawWidth(7);
+        bottom.setDrawWidth(7);
+        top.Circle(1500.0f, centreRow * 15.0f, 600.0f, {200, 100, 50});
+        bottom.Circle(1500.0f, (120.0f - centreRow) * 15.0f, 600.0f, {200, 100, 50});
+        EXPECT_GT(litCount(top.image()), 0);
+        EXPECT_EQ(top.image(), bottom.image().mirrored(false, true)) << "centre row " << centreRow;
+    }
+}
+
 TEST(WheelPicture, ClearingBlanksItAndReportsTheWholeAsChanged)
 {
     WheelPicture picture(QSize(120, 80), 1.0);
