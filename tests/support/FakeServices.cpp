@@ -38,8 +38,6 @@ void FileSystem::addMovies()
 void EventLoop::handlePending()
 {
     ++pendingCalls;
-    if (whilePending)
-        whilePending();
     QCoreApplication::processEvents();
 }
 

@@ -103,8 +103,6 @@ public:
 
     // An event that arrives `after` from now, while the loop waits.
     void arrive(std::chrono::nanoseconds after, std::function<void()> action);
-    // Runs at each call of handlePending, before Qt's queue: an event that was waiting.
-    std::function<void()> whilePending;
 
     int pendingCalls = 0;
     int waits = 0;

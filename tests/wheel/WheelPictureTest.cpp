@@ -105,6 +105,40 @@ TEST(WheelPicture, ACircleCutByTheTopEdgeIsTheMirrorImageOfOneCutByTheBottom)
     }
 }
 
+TEST(WheelPicture, RingsHeldBackShowTheSameAsRingsPaintedAtOnce)
+{
+    // One picture is looked at after every ring, which paints each at once; the other
+    // only now and then. Runs of nearly equal rings, as a dense wide wheel draws them,
+    // with a pen change, a clear and a move to a denser screen between them.
+    WheelPicture eager(QSize(300, 200), 1.0);
+    WheelPicture lazy(QSize(300, 200), 1.0);
+    int ring = 0;
+    const auto draw = [&](float radius, int pen) {
+        const modHypno::Rgb colour{static_cast<std::uint8_t>(ring * 5), static_cast<std::uint8_t>(ring * 2),
+                                   static_cast<std::uint8_t>(ring * 3)};
+        for (WheelPicture* picture : {&eager, &lazy}) {
+            picture->setDrawWidth(pen);
+            picture->Circle(2250.0f, 1500.0f, radius, colour);
+        }
+        eager.image();
+        ++ring;
+    };
+    for (int i = 0; i < 400; ++i)
+        draw(600.0f + 0.01f * static_cast<float>(i) * 37.0f, 20);
+    ASSERT_EQ(eager.image(), lazy.image());
+    for (int i = 0; i < 50; ++i)
+        draw(300.0f + 5.0f * static_cast<float>(i), i < 25 ? 2 : 9);
+    for (WheelPicture* picture : {&eager, &lazy})
+        picture->Cls();
+    draw(900.0f, 30);
+    for (WheelPicture* picture : {&eager, &lazy})
+        picture->setDevicePixelRatio(2.0);
+    draw(910.0f, 30);
+    draw(910.5f, 30);
+    EXPECT_EQ(eager.image(), lazy.image());
+    EXPECT_GT(litCount(lazy.image()), 0);
+}
+
 TEST(WheelPicture, ClearingBlanksItAndReportsTheWholeAsChanged)
 {
     WheelPicture picture(QSize(120, 80), 1.0);
