@@ -13,16 +13,15 @@
 using PaceClock = std::chrono::steady_clock;
 
 namespace wheelPace {
-using namespace std::chrono_literals;
-// Ten thousand circles a second: a steady pace that does not strobe.
-inline constexpr PaceClock::duration CirclePeriod = 100us;
+// Ten thousand circles a second: the wheel's usual pace.
+inline constexpr PaceClock::duration CirclePeriod = std::chrono::microseconds(100);
 // A few frames' worth of lag (the machine was busy elsewhere) is caught up unseen, as
 // the screen shows only whole frames; further behind than this, the schedule starts
 // afresh rather than racing through the backlog.
-inline constexpr PaceClock::duration MaxLag = 50ms;
+inline constexpr PaceClock::duration MaxLag = std::chrono::milliseconds(50);
 // The picture reaches the screen at least this often while drawing, whatever the screen
 // says of its refresh, unless the photosensitivity guard holds it back.
-inline constexpr PaceClock::duration LongestFrame = 20ms;
+inline constexpr PaceClock::duration LongestFrame = std::chrono::milliseconds(20);
 } // namespace wheelPace
 
 // The schedule of the circles: each is due one period after the one before. A caller
