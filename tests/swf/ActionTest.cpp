@@ -1,9 +1,12 @@
-// Movies that steer their own timelines: which action records the reader keeps.
+// Movies that steer their own timelines: which action records the reader keeps, and how
+// stops, plays, jumps and targets act on the root and on sprites as the movie plays.
 
 #include "SwfBytes.h"
 
 #include "swf/Movie.h"
+#include "swf/TimelinePlayer.h"
 #include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
 
 #include <QByteArray>
 
@@ -38,6 +41,13 @@ w::MovieBuilder newMovie(std::uint8_t version = 10)
     return w::MovieBuilder({version, {0, 2000, 0, 2000}, 12.0, w::Compression::None});
 }
 
+std::uint16_t square(w::MovieBuilder& movie)
+{
+    w::ShapeBuilder builder;
+    builder.polygon({{0, 0}, {400, 0}, {400, 400}, {0, 400}}, builder.addFill(w::Fill::solid({255, 0, 0, 255})));
+    return movie.defineShape(builder.shape());
+}
+
 void place(w::TimelineBuilder& timeline, std::uint16_t depth, std::uint16_t character, const char* name = nullptr)
 {
     w::PlaceObject placement;
@@ -56,6 +66,23 @@ void addFrames(w::TimelineBuilder& timeline, const std::vector<std::vector<w::Ac
             timeline.add(w::doAction(actions));
         timeline.showFrame();
     }
+}
+
+// The frames shown after each of `steps` advances.
+std::vector<int> framesShown(swf::TimelinePlayer& player, int steps)
+{
+    std::vector<int> shown;
+    for (int i = 0; i < steps; ++i) {
+        player.advance();
+        shown.push_back(player.currentFrame());
+    }
+    return shown;
+}
+
+const swf::TimelinePlayer* spriteAt(const swf::TimelinePlayer& timeline, std::uint16_t depth)
+{
+    const auto found = timeline.displayList().find(depth);
+    return found == timeline.displayList().end() ? nullptr : found->second.sprite.get();
 }
 
 // The block a DoAction body of raw bytes reads as.
@@ -199,6 +226,328 @@ TEST(SwfActionRecords, MoviesForTheLaterScriptEngineKeepNoActions)
     const auto loaded = swf::Movie::load(movie.fws(2000, 2000, 12.0, 10));
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(loaded->timeline.frames.at(0).actions.empty());
+    swf::TimelinePlayer player(*loaded, loaded->timeline);
+    EXPECT_TRUE(player.playing());
+}
+
+TEST(SwfFrameActions, StopHoldsTheFrameAndAMovieAtRestReportsNoChange)
+{
+    w::MovieBuilder movie = newMovie();
+    addFrames(movie.root(), {{}, {}, {kStop}, {}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_TRUE(player.playing());
+    EXPECT_TRUE(player.advance());
+    EXPECT_TRUE(player.advance());
+    EXPECT_EQ(player.currentFrame(), 3);
+    EXPECT_FALSE(player.playing());
+    EXPECT_FALSE(player.advance()) << "nothing moves, so nothing needs drawing again";
+    EXPECT_EQ(framesShown(player, 4), (std::vector<int>{3, 3, 3, 3}));
+}
+
+TEST(SwfFrameActions, GotoAndPlayIntoALoopSkipsTheIntroAndRebuildsTheList)
+{
+    w::MovieBuilder movie = newMovie();
+    const std::uint16_t shape = square(movie);
+    place(movie.root(), 1, shape);
+    movie.root().showFrame();
+    movie.root().add(w::frameLabel("Loop"));
+    place(movie.root(), 2, shape);
+    movie.root().showFrame();
+    movie.root().remove(1);
+    place(movie.root(), 3, shape);
+    movie.root().showFrame();
+    movie.root().showFrame();
+    // gotoAndPlay("loop") as a compiler writes it for a name it cannot resolve earlier.
+    movie.root().add(w::doAction({w::Push{{std::string("loop")}}, w::GotoFrame2{true, {}}}));
+    movie.root().showFrame();
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(framesShown(player, 9), (std::vector<int>{2, 3, 4, 2, 3, 4, 2, 3, 4}));
+    player.advance();
+    ASSERT_EQ(player.currentFrame(), 2);
+    std::vector<std::uint16_t> depths;
+    for (const auto& [depth, object] : player.displayList())
+        depths.push_back(depth);
+    EXPECT_EQ(depths, (std::vector<std::uint16_t>{1, 2})) << "the list of frame 2 as the first pass showed it";
+    EXPECT_TRUE(player.playing());
+}
+
+TEST(SwfFrameActions, AJumpBackKeepsOnlyTheSpritesPlacedBeforeItsFrame)
+{
+    // Counting sprites: one placed on frame 1 at depth 3 for good; one at depth 1, removed
+    // on frame 2 and placed again on frame 3 with one at depth 2; frame 4 goes back to 1.
+    w::MovieBuilder movie = newMovie();
+    w::TimelineBuilder counter;
+    addFrames(counter, {{}, {}, {}, {}, {}, {}});
+    const std::uint16_t sprite = movie.defineSprite(counter);
+    place(movie.root(), 1, sprite);
+    place(movie.root(), 3, sprite);
+    movie.root().showFrame();
+    movie.root().remove(1);
+    movie.root().showFrame();
+    place(movie.root(), 1, sprite);
+    place(movie.root(), 2, sprite);
+    movie.root().showFrame();
+    addFrames(movie.root(), {{w::GotoFrame{0}, kPlay}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(framesShown(player, 3), (std::vector<int>{2, 3, 1}));
+    ASSERT_TRUE(spriteAt(player, 1) && spriteAt(player, 3));
+    EXPECT_EQ(spriteAt(player, 3)->currentFrame(), 4) << "placed on frame 1, it plays on through the jump";
+    EXPECT_EQ(spriteAt(player, 1)->currentFrame(), 1) << "the one placed on frame 3 went; frame 1 places anew";
+    EXPECT_EQ(spriteAt(player, 2), nullptr) << "placed on frame 3, after the frame jumped to";
+}
+
+TEST(SwfFrameActions, GotoLabelMatchesWhateverTheCaseAndStopsThere)
+{
+    w::MovieBuilder movie = newMovie();
+    addFrames(movie.root(), {{w::GotoLabel{"FINALE"}}, {}});
+    movie.root().add(w::frameLabel("Finale"));
+    addFrames(movie.root(), {{}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(player.currentFrame(), 3) << "the first frame's actions run as it is shown";
+    EXPECT_FALSE(player.playing());
+
+    w::MovieBuilder unknown = newMovie();
+    addFrames(unknown.root(), {{w::GotoLabel{"nowhere"}}, {}});
+    const auto readUnknown = readBack(unknown);
+    ASSERT_TRUE(readUnknown);
+    swf::TimelinePlayer unmoved(*readUnknown, readUnknown->timeline);
+    EXPECT_EQ(unmoved.currentFrame(), 1) << "a label the timeline lacks is no jump";
+    EXPECT_TRUE(unmoved.playing());
+}
+
+TEST(SwfFrameActions, NextAndPreviousFrameStopWhereTheyLand)
+{
+    w::MovieBuilder movie = newMovie();
+    // Frame 1 steps on and plays; frame 3 steps back and stops; frame 4 (never reached
+    // again) is the last.
+    addFrames(movie.root(), {{kNextFrame, kPlay}, {}, {kPreviousFrame}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(player.currentFrame(), 2);
+    EXPECT_TRUE(player.playing()) << "the actions after a jump still run";
+    EXPECT_EQ(framesShown(player, 3), (std::vector<int>{2, 2, 2}));
+    EXPECT_FALSE(player.playing());
+
+    w::MovieBuilder edges = newMovie();
+    addFrames(edges.root(), {{kPreviousFrame}, {kNextFrame}});
+    const auto readEdges = readBack(edges);
+    ASSERT_TRUE(readEdges);
+    swf::TimelinePlayer atEdges(*readEdges, readEdges->timeline);
+    EXPECT_EQ(framesShown(atEdges, 3), (std::vector<int>{2, 1, 2})) << "nothing lies before the first or after the last";
+    EXPECT_TRUE(atEdges.playing());
+}
+
+TEST(SwfFrameActions, AJumpRunsTheRestOfItsBlockThenTheFrameItLandsOn)
+{
+    w::MovieBuilder movie = newMovie();
+    // gotoAndPlay(4) as compilers write it, onto a frame that stops.
+    addFrames(movie.root(), {{w::GotoFrame{3}, kPlay}, {}, {}, {kStop}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(player.currentFrame(), 4);
+    EXPECT_FALSE(player.playing()) << "frame 4's stop runs after the play that followed the jump";
+
+    w::MovieBuilder beyond = newMovie();
+    addFrames(beyond.root(), {{w::GotoFrame{98}}, {}, {kPlay}});
+    const auto readBeyond = readBack(beyond);
+    ASSERT_TRUE(readBeyond);
+    swf::TimelinePlayer last(*readBeyond, readBeyond->timeline);
+    EXPECT_EQ(last.currentFrame(), 3) << "a frame past the end shows the last";
+    EXPECT_FALSE(last.playing()) << "whose actions do not run";
+
+    w::MovieBuilder biased = newMovie();
+    // Frame 0 with a scene bias of 2 is the second frame; frame -5 is none.
+    addFrames(biased.root(), {{w::Push{{std::int32_t{-5}}}, w::GotoFrame2{false, {}}, w::Push{{std::int32_t{0}}},
+                                w::GotoFrame2{true, 2}},
+                               {},
+                               {}});
+    const auto readBiased = readBack(biased);
+    ASSERT_TRUE(readBiased);
+    swf::TimelinePlayer moved(*readBiased, readBiased->timeline);
+    EXPECT_EQ(moved.currentFrame(), 2);
+    EXPECT_TRUE(moved.playing());
+}
+
+TEST(SwfFrameActions, ASpriteToldToStopRestsWhileTheRootPlaysAndTheReverse)
+{
+    w::MovieBuilder movie = newMovie();
+    w::TimelineBuilder counter;
+    addFrames(counter, {{}, {}, {}, {}, {}, {}, {}, {}});
+    const std::uint16_t sprite = movie.defineSprite(counter);
+    place(movie.root(), 1, sprite, "spinner");
+    place(movie.root(), 2, sprite, "other");
+    addFrames(movie.root(), {{}, {w::SetTarget{"spinner"}, kStop, w::SetTarget{""}}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(framesShown(player, 4), (std::vector<int>{2, 3, 1, 2}));
+    ASSERT_TRUE(spriteAt(player, 1) && spriteAt(player, 2));
+    EXPECT_EQ(spriteAt(player, 1)->currentFrame(), 2) << "stopped on the frame it showed when told";
+    EXPECT_FALSE(spriteAt(player, 1)->playing());
+    EXPECT_EQ(spriteAt(player, 2)->currentFrame(), 5) << "only the sprite named stops";
+
+    w::MovieBuilder still = newMovie();
+    const std::uint16_t stillSprite = still.defineSprite(counter);
+    place(still.root(), 1, stillSprite);
+    addFrames(still.root(), {{kStop}, {}});
+    const auto readStill = readBack(still);
+    ASSERT_TRUE(readStill);
+    swf::TimelinePlayer rooted(*readStill, readStill->timeline);
+    EXPECT_TRUE(rooted.advance()) << "a sprite still moves";
+    rooted.advance();
+    EXPECT_EQ(rooted.currentFrame(), 1);
+    ASSERT_TRUE(spriteAt(rooted, 1));
+    EXPECT_EQ(spriteAt(rooted, 1)->currentFrame(), 3) << "a stopped root lets its sprites play";
+}
+
+TEST(SwfFrameActions, TargetPathsFindSpritesByNameFromWhereTheActionsStand)
+{
+    // The root places "outer", which places "inner"; each timeline has two frames. The
+    // actions stop the timeline a path names.
+    struct Case {
+        const char* why;
+        bool fromInner;
+        const char* path;
+        std::uint8_t version;
+        // Which timelines the path stops: root, outer, inner.
+        std::array<bool, 3> stopped;
+    };
+    const Case cases[] = {
+        {"a child by name", false, "outer", 10, {false, true, false}},
+        {"a path down", false, "outer/inner", 10, {false, false, true}},
+        {"from the root", false, "/outer/inner", 10, {false, false, true}},
+        {"dots", false, "_root.outer.inner", 10, {false, false, true}},
+        {"names differ by case from version 7", false, "OUTER", 10, {false, false, false}},
+        {"but not before it", false, "OUTER", 6, {false, true, false}},
+        {"a name not there", false, "nobody", 10, {false, false, false}},
+        {"up one", true, "..", 10, {false, true, false}},
+        {"up two", true, "_parent._parent", 10, {true, false, false}},
+        {"the root itself", true, "/", 10, {true, false, false}},
+        {"back to its own", true, "", 10, {false, false, true}},
+    };
+    for (const Case& c : cases) {
+        w::MovieBuilder movie = newMovie(c.version);
+        const std::vector<w::Action> actions = {w::SetTarget{c.path}, kStop};
+        w::TimelineBuilder inner;
+        addFrames(inner, {c.fromInner ? actions : std::vector<w::Action>{}, {}});
+        const std::uint16_t innerId = movie.defineSprite(inner);
+        w::TimelineBuilder outer;
+        place(outer, 1, innerId, "inner");
+        addFrames(outer, {{}, {}});
+        const std::uint16_t outerId = movie.defineSprite(outer);
+        place(movie.root(), 1, outerId, "outer");
+        addFrames(movie.root(), {c.fromInner ? std::vector<w::Action>{} : actions, {}});
+        const auto read = readBack(movie);
+        ASSERT_TRUE(read);
+        swf::TimelinePlayer root(*read, read->timeline);
+        const swf::TimelinePlayer* outerPlayer = spriteAt(root, 1);
+        ASSERT_TRUE(outerPlayer);
+        const swf::TimelinePlayer* innerPlayer = spriteAt(*outerPlayer, 1);
+        ASSERT_TRUE(innerPlayer);
+        EXPECT_EQ((std::array<bool, 3>{!root.playing(), !outerPlayer->playing(), !innerPlayer->playing()}), c.stopped)
+            << c.why;
+    }
+}
+
+TEST(SwfFrameActions, PlayingSpritesRunTheirActionsBeforeTheirParentAndNewOnesAfter)
+{
+    // Frame 2 of the root plays it; a sprite's frame tells the root to stop. Whichever runs
+    // last decides.
+    const std::vector<w::Action> stopRoot = {w::SetTarget{"/"}, kStop};
+    const auto rootAfterFrameTwo = [&](bool placedOnFrameTwo) {
+        w::MovieBuilder movie = newMovie();
+        w::TimelineBuilder sprite;
+        addFrames(sprite, placedOnFrameTwo ? std::vector<std::vector<w::Action>>{stopRoot}
+                                           : std::vector<std::vector<w::Action>>{{}, stopRoot});
+        const std::uint16_t id = movie.defineSprite(sprite);
+        if (!placedOnFrameTwo)
+            place(movie.root(), 1, id, "s");
+        movie.root().showFrame();
+        if (placedOnFrameTwo)
+            place(movie.root(), 1, id, "s");
+        addFrames(movie.root(), {{kPlay}, {}});
+        const auto read = readBack(movie);
+        if (!read)
+            return std::pair(0, false);
+        swf::TimelinePlayer player(*read, read->timeline);
+        player.advance();
+        return std::pair(player.currentFrame(), player.playing());
+    };
+    EXPECT_EQ(rootAfterFrameTwo(false), std::pair(2, true)) << "the sprite already playing ran first";
+    EXPECT_EQ(rootAfterFrameTwo(true), std::pair(2, false)) << "the sprite placed on frame 2 ran after the root";
+}
+
+TEST(SwfFrameActions, AJumpLoopEndsWithinItsFrame)
+{
+    // Each of the two frames jumps to the other, for ever if nothing bounds it.
+    w::MovieBuilder movie = newMovie();
+    addFrames(movie.root(), {{w::GotoFrame{1}, kPlay}, {w::GotoFrame{0}, kPlay}});
+    struct Case {
+        int bound;
+        // Where the jumps end as the first frame shows, and after the next step.
+        int atStart;
+        int afterStep;
+    };
+    // Three jumps from frame 1 end on 2, four on 1; the step from 2 loops to 1 and from 1
+    // goes to 2, and so many jumps again follow.
+    for (const Case c : {Case{3, 2, 2}, Case{4, 1, 2}}) {
+        swf::Limits limits;
+        limits.maxJumpsPerTimeline = c.bound;
+        const auto read = readBack(movie, limits);
+        ASSERT_TRUE(read);
+        swf::TimelinePlayer player(*read, read->timeline);
+        EXPECT_EQ(player.currentFrame(), c.atStart) << c.bound << " jumps";
+        player.advance();
+        EXPECT_EQ(player.currentFrame(), c.afterStep) << c.bound << " jumps";
+    }
+
+    // Sprites jump once each; the movie as a whole has its own bound.
+    w::MovieBuilder many = newMovie();
+    w::TimelineBuilder jumper;
+    addFrames(jumper, {{w::GotoFrame{1}}, {}});
+    const std::uint16_t id = many.defineSprite(jumper);
+    for (std::uint16_t depth = 1; depth <= 8; ++depth)
+        place(many.root(), depth, id);
+    many.root().showFrame();
+    swf::Limits limits;
+    limits.maxJumpsPerFrame = 5;
+    const auto read = readBack(many, limits);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    int jumped = 0;
+    for (std::uint16_t depth = 1; depth <= 8; ++depth)
+        jumped += spriteAt(player, depth)->currentFrame() == 2 ? 1 : 0;
+    EXPECT_EQ(jumped, 5);
+}
+
+TEST(SwfFrameActions, ActionsOfATimelineAJumpRemovedDoNotRun)
+{
+    // The sprite's first frame sends the root to its frame 2, where the sprite is gone; the
+    // Play after that jump belongs to the removed sprite and must not reach the root.
+    w::MovieBuilder movie = newMovie();
+    w::TimelineBuilder sprite;
+    addFrames(sprite, {{w::SetTarget{"/"}, w::GotoFrame{1}, w::SetTarget{""}, w::SetTarget{"/"}, kPlay}});
+    const std::uint16_t id = movie.defineSprite(sprite);
+    place(movie.root(), 1, id, "s");
+    movie.root().showFrame();
+    movie.root().remove(1);
+    addFrames(movie.root(), {{}, {}});
+    const auto read = readBack(movie);
+    ASSERT_TRUE(read);
+    swf::TimelinePlayer player(*read, read->timeline);
+    EXPECT_EQ(player.currentFrame(), 2);
+    EXPECT_TRUE(player.displayList().empty());
+    EXPECT_FALSE(player.playing());
 }
 
 } // namespace

@@ -32,6 +32,21 @@ TEST(SwfRenderTool, WritesTheChosenFramesAtTheChosenSize)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
+TEST(SwfRenderTool, FollowsAMovieThatStopsItself)
+{
+    // This movie's last frame, 52, stops it; without the stop frame 60 would be its eighth.
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("out"));
+    const QString movie = QStringLiteral(SWF_CONFORMANCE_DIR "/shumway-morph2.swf");
+    ASSERT_EQ(run({movie, "--frames", "8,52,60", "--size", "110x80", "--out", prefix}), 0);
+    const QImage eighth(prefix + ".f0008.png");
+    const QImage last(prefix + ".f0052.png");
+    const QImage later(prefix + ".f0060.png");
+    ASSERT_FALSE(last.isNull());
+    EXPECT_EQ(later, last);
+    EXPECT_NE(later, eighth);
+}
+
 TEST(SwfRenderTool, RefusesBadArgumentsAndUnreadableFiles)
 {
     QTemporaryDir dir;
