@@ -1,6 +1,7 @@
 // swfrender FILE [--frames 1,16] [--size WxH] [--out PREFIX]
-// Renders chosen frames of a movie to PREFIX.fNNNN.png (frame 1 is the first frame shown;
-// the default size is the stage size, the default prefix the file name without .swf).
+// Renders chosen frames of a movie to PREFIX.fNNNN.png. Frame N is the Nth frame shown as
+// the movie plays, following its stops and jumps, so that the pictures are what a viewer
+// sees; the default size is the stage size, the default prefix the file name without .swf.
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"

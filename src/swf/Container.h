@@ -18,6 +18,11 @@ struct Limits {
     // Objects on all display lists of one playing movie together, sprites' included: nesting
     // multiplies them, so a few bytes could otherwise ask for billions.
     std::size_t maxDisplayObjects = 100000;
+    // Jumps actions may make in one frame of the movie, on one timeline and on all: a frame
+    // whose actions jump to a frame whose actions jump back would otherwise never end, and
+    // each jump back rebuilds a display list. Real movies jump once or twice a timeline.
+    int maxJumpsPerTimeline = 16;
+    int maxJumpsPerFrame = 1024;
 };
 
 struct Container {

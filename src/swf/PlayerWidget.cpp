@@ -87,16 +87,19 @@ void PlayerWidget::tick()
         return;
     const qint64 now = elapsed_.elapsed();
     const qint64 due = clock_.dueFrame(now);
+    bool changed = false;
     if (double(due - clockFrame_) > kMostSecondsBehind * clock_.rate()) {
-        player_.advance();
+        changed = player_.advance();
         clockFrame_ = 0;
         clock_.restart(clock_.rate(), 0, now);
     } else {
         // Every due frame runs, as the display list depends on each, but only the last is drawn.
         for (; clockFrame_ < due; ++clockFrame_)
-            player_.advance();
+            changed = player_.advance() || changed;
     }
-    update();
+    // A movie that has stopped is not drawn again until it moves.
+    if (changed)
+        update();
     scheduleNext();
 }
 
