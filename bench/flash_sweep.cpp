@@ -1,24 +1,26 @@
 // How much the colour wheel flashes over the whole range of its settings: records the real
-// renderer offline at today's pace (or a candidate guard's) for a few seconds per setting,
-// measures every recording with the flash analysis, and prints a table, worst first.
+// renderer offline at the window's own pace, photosensitivity guard and all (or without
+// the guard), for a few seconds per setting, measures every recording with the flash
+// analysis, and prints a table, worst first.
 //
 //   flash_sweep [seconds] [--random N] [--threads N] [--only SIZE,DENSITY,WIDTH,MULT[,in]]...
-//               [--candidate]
+//               [--unguarded]
 //
 // seconds      recorded per setting (default 3)
 // --random     combinations drawn at random, with a fixed seed, besides the grid (default 40)
 // --threads    settings measured side by side (default 2)
 // --only       measure this setting (slider values, outward unless "in") instead of the
 //              grid; may be given again. A long pass wants more seconds than the grid's.
-// --candidate  the pace of the rule proposed for a guard (CandidateGuard.h), not today's
+// --unguarded  a circle every 100 µs and a picture every refresh whatever the settings, as
+//              the window went before it had a guard
 //
 // No display is needed. Timings are wall-clock seconds per setting, and also as a multiple
 // of the first row's from the same run (the load-time values, outward, unless --only names
 // others), which a busy machine slows alike.
 
-#include "CandidateGuard.h"
 #include "flash/FlashAnalysis.h"
 #include "flash/WheelRecorder.h"
+#include "flash/WindowSchedule.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -31,15 +33,11 @@
 #include <thread>
 #include <vector>
 
-using namespace std::chrono_literals;
-
 namespace {
 
 using flash::WheelSettings;
 using WallClock = std::chrono::steady_clock;
 
-// Today's pace: ten thousand circles a second.
-constexpr flash::VirtualTime kCirclePeriod = 100us;
 constexpr WheelSettings kLoadTime{1000, 500, 2, 1, false};
 
 struct Row {
@@ -49,6 +47,8 @@ struct Row {
     flash::FlashReport report;
     long long circles = 0;
     double circlesPerSecond = 0.0;
+    // Refreshes that showed a picture the one before did not.
+    double picturesPerSecond = 0.0;
     double passes = 0.0;
     double wallSeconds = 0.0;
 };
@@ -107,20 +107,25 @@ std::vector<Row> settingsToMeasure(int randomCount)
     return unique;
 }
 
-void measure(Row& row, double seconds, bool candidate)
+void measure(Row& row, double seconds, bool unguarded)
 {
     const WallClock::time_point start = WallClock::now();
-    flash::SteadySchedule steady(kCirclePeriod);
-    CandidateGuard guarded(kCirclePeriod, CandidateGuard::Bounds{});
-    flash::WheelSchedule& schedule = candidate ? static_cast<flash::WheelSchedule&>(guarded) : steady;
+    flash::SteadySchedule steady(wheelPace::CirclePeriod);
+    flash::WindowSchedule guarded;
+    flash::WheelSchedule& schedule = unguarded ? static_cast<flash::WheelSchedule&>(steady) : guarded;
     flash::FlashAnalysis analysis(flash::WheelRecorder::kPictureSize);
+    long long lastShown = 0;
+    long long newPictures = 0;
     const flash::RecordingSummary summary = flash::WheelRecorder(row.settings, schedule)
                                                 .record(seconds, [&](const flash::ScreenFrame& frame) {
                                                     analysis.addFrame(frame.screen, frame.seconds);
+                                                    newPictures += frame.circlesShown != lastShown ? 1 : 0;
+                                                    lastShown = frame.circlesShown;
                                                 });
     row.report = analysis.report();
     row.circles = summary.circles;
     row.circlesPerSecond = static_cast<double>(summary.circles) / seconds;
+    row.picturesPerSecond = static_cast<double>(newPictures) / seconds;
     row.passes = static_cast<double>(summary.circles) / static_cast<double>(circlesPerPass(row.settings));
     row.wallSeconds = std::chrono::duration<double>(WallClock::now() - start).count();
 }
@@ -132,15 +137,17 @@ double worstShare(const Row& row)
 
 void printTable(const std::vector<Row>& rows, double referenceSeconds)
 {
-    std::printf("%5s %7s %5s %5s %-3s | %13s | %15s | %-4s | %9s %9s | %6s %6s\n", "Size", "Density", "Width",
-                "Mult", "Dir", "flashes/s g/r", "field share g/r", "", "circles/s", "passes", "s", "x ref");
+    std::printf("%5s %7s %5s %5s %-3s | %13s | %15s | %-4s | %9s %10s %9s | %6s %6s\n", "Size", "Density",
+                "Width", "Mult", "Dir", "flashes/s g/r", "field share g/r", "", "circles/s", "pictures/s", "passes",
+                "s", "x ref");
     for (const Row& row : rows) {
         const WheelSettings& s = row.settings;
-        std::printf("%5d %7.2f %5d %5d %-3s | %6d %6d | %6.1f%% %6.1f%% | %-4s | %9.0f %9.3g | %6.2f %6.2f\n",
+        std::printf("%5d %7.2f %5d %5d %-3s | %6d %6d | %6.1f%% %6.1f%% | %-4s | %9.0f %10.1f %9.3g | %6.2f %6.2f\n",
                     s.size, s.density / 100.0, s.width, s.colorMultiplier, s.inward ? "in" : "out",
                     row.report.general.worstFlashes, row.report.red.worstFlashes,
                     100.0 * row.report.general.worstFieldShare, 100.0 * row.report.red.worstFieldShare,
-                    row.report.passes() ? "pass" : "FAIL", row.circlesPerSecond, row.passes, row.wallSeconds,
+                    row.report.passes() ? "pass" : "FAIL", row.circlesPerSecond, row.picturesPerSecond, row.passes,
+                    row.wallSeconds,
                     row.wallSeconds / referenceSeconds);
     }
 }
@@ -174,7 +181,7 @@ int main(int argc, char** argv)
     double seconds = 3.0;
     int randomCount = 40;
     int threads = 2;
-    bool candidate = false;
+    bool unguarded = false;
     std::vector<Row> only;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -183,8 +190,8 @@ int main(int argc, char** argv)
             randomCount = std::max(0, args[++i].toInt());
         } else if (args[i] == QStringLiteral("--threads") && hasValue) {
             threads = std::max(1, args[++i].toInt());
-        } else if (args[i] == QStringLiteral("--candidate")) {
-            candidate = true;
+        } else if (args[i] == QStringLiteral("--unguarded")) {
+            unguarded = true;
         } else if (args[i] == QStringLiteral("--only") && hasValue) {
             WheelSettings settings;
             understood = parseSetting(args[++i], settings);
@@ -196,14 +203,14 @@ int main(int argc, char** argv)
         }
         if (!understood) {
             std::fprintf(stderr, "usage: flash_sweep [seconds] [--random N] [--threads N] "
-                                 "[--only SIZE,DENSITY,WIDTH,MULT[,in]]... [--candidate]\n");
+                                 "[--only SIZE,DENSITY,WIDTH,MULT[,in]]... [--unguarded]\n");
             return 2;
         }
     }
 
     std::vector<Row> rows = only.empty() ? settingsToMeasure(randomCount) : only;
     std::printf("%zu settings, %.3g s each at %s, %d threads\n\n", rows.size(), seconds,
-                candidate ? "the candidate guard's pace" : "today's pace (10,000 circles a second)", threads);
+                unguarded ? "10,000 circles a second, unguarded" : "the window's guarded pace", threads);
     std::fflush(stdout);
 
     const WallClock::time_point start = WallClock::now();
@@ -216,7 +223,7 @@ int main(int argc, char** argv)
                 const std::size_t i = next++;
                 if (i >= rows.size())
                     return;
-                measure(rows[i], seconds, candidate);
+                measure(rows[i], seconds, unguarded);
                 std::fprintf(stderr, "\r%zu / %zu", ++done, rows.size());
             }
         });

@@ -8,12 +8,17 @@
 //   wheel_bench --soak [seconds]     random slider, menu, mouse and resize input for a
 //                                    minute of warm-up and then `seconds` (default
 //                                    600), reporting resident memory
+//   wheel_bench --flash [seconds]    records the screen under the wheel at Size 2200,
+//                                    Density 0.01, Width 50, both directions, for
+//                                    `seconds` (default 5) each, and measures the
+//                                    recording by the three-flashes rule
 //
 // Run it on an X server (Xvfb will do): the figures mean little on the offscreen platform.
 
 #include "Controls.h"
 #include "ProcessUsage.h"
 #include "app/Program.h"
+#include "flash/FlashAnalysis.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
 #include "platform/QtServices.h"
@@ -510,6 +515,70 @@ void soak(double seconds)
                 driver.showings);
 }
 
+// What a camera pointed at the screen would see: the X server's picture of the wheel's
+// window, read at the refresh rate while the wheel draws, measured as the offline sweep
+// measures its recordings. Reading the screen takes a few milliseconds on the
+// user-interface thread, which the wheel's schedule catches up.
+void recordScreen(const Scenario& scenario, bool inward, double seconds)
+{
+    BenchServices services;
+    Program program(services.services());
+    proceedToWheel(program);
+    mdifrm& frame = *program.loaded<mdifrm>();
+    control<QScrollBar>(frame, "ScrollBarSize")->setValue(scenario.size);
+    control<QScrollBar>(frame, "ScrollBarDensity")->setValue(scenario.density);
+    control<QScrollBar>(frame, "ScrollBarWidth")->setValue(scenario.width);
+    frmHypno& wheel = *program.loaded<frmHypno>();
+    if (inward)
+        control<QAction>(wheel, "mnuChangeDirection")->trigger();
+    QScreen* screen = wheel.screen();
+    const double refreshHz = screen && screen->refreshRate() > 0 ? screen->refreshRate() : 60.0;
+
+    std::optional<flash::FlashAnalysis> analysis;
+    int frames = 0;
+    frmHypno::Activity before;
+    BenchClock::time_point start;
+    double last = 0.0;
+    QEventLoop loop;
+    QTimer reader;
+    reader.setTimerType(Qt::PreciseTimer);
+    reader.setInterval(std::max(1, static_cast<int>(1000.0 / refreshHz)));
+    QObject::connect(&reader, &QTimer::timeout, &loop, [&] {
+        const QPoint origin = wheel.mapToGlobal(QPoint(0, 0));
+        const QImage image =
+            screen->grabWindow(0, origin.x(), origin.y(), wheel.width(), wheel.height()).toImage();
+        if (!analysis)
+            analysis.emplace(image.size());
+        last = std::chrono::duration<double>(BenchClock::now() - start).count();
+        if (analysis->addFrame(image, last))
+            ++frames;
+    });
+    // A second for the load-time values' pass to end, so the recording sees the
+    // setting's own passes.
+    const auto warmUp = std::chrono::seconds(1);
+    QTimer::singleShot(warmUp, &loop, [&] {
+        before = wheel.activity();
+        start = BenchClock::now();
+        reader.start();
+    });
+    QTimer::singleShot(warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop, [&] {
+        reader.stop();
+        const frmHypno::Activity after = wheel.activity();
+        const flash::FlashReport report = analysis ? analysis->report() : flash::FlashReport{};
+        std::printf("%-40s %-7s %5d frames (%5.1f a second)  flashes/s %2d general %2d red  field share "
+                    "%5.1f%% general %5.1f%% red  %s  circles/s %7.0f  pictures/s %5.1f\n",
+                    scenario.name, inward ? "inward" : "outward", frames, frames / std::max(last, 1e-9),
+                    report.general.worstFlashes, report.red.worstFlashes, 100.0 * report.general.worstFieldShare,
+                    100.0 * report.red.worstFieldShare, report.passes() ? "pass" : "FAIL",
+                    static_cast<double>(after.circles - before.circles) / seconds,
+                    static_cast<double>(after.framesPresented - before.framesPresented) / seconds);
+        std::fflush(stdout);
+        leaveWheel(program, loop);
+    });
+    loop.exec();
+    runFor(std::chrono::milliseconds(100));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -519,6 +588,10 @@ int main(int argc, char** argv)
     QStringList args = QCoreApplication::arguments().mid(1);
     if (!args.isEmpty() && args.first() == QStringLiteral("--soak")) {
         soak(args.size() > 1 ? args[1].toDouble() : 600.0);
+    } else if (!args.isEmpty() && args.first() == QStringLiteral("--flash")) {
+        const double seconds = args.size() > 1 ? args[1].toDouble() : 5.0;
+        for (const bool inward : {false, true})
+            recordScreen({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, inward, seconds);
     } else {
         const bool peers = !args.isEmpty() && args.first() == QStringLiteral("--peers");
         if (peers)

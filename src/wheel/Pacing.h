@@ -1,13 +1,28 @@
 #pragma once
 // The pace of the colour wheel. Drawn as fast as a modern machine allows, the rings'
 // colours would strobe and a whole core would burn; instead each circle is due a fixed
-// period after the one before, and the picture reaches the screen once per refresh.
+// period after the one before, and the picture reaches the screen once per refresh,
+// unless the photosensitivity guard asks for less.
+
+#include "wheel/FlashGuard.h"
 
 #include <algorithm>
 #include <chrono>
 #include <optional>
 
 using PaceClock = std::chrono::steady_clock;
+
+namespace wheelPace {
+// Ten thousand circles a second: the wheel's usual pace.
+inline constexpr PaceClock::duration CirclePeriod = std::chrono::microseconds(100);
+// A few frames' worth of lag (the machine was busy elsewhere) is caught up unseen, as
+// the screen shows only whole frames; further behind than this, the schedule starts
+// afresh rather than racing through the backlog.
+inline constexpr PaceClock::duration MaxLag = std::chrono::milliseconds(50);
+// The picture reaches the screen at least this often while drawing, whatever the screen
+// says of its refresh, unless the photosensitivity guard holds it back.
+inline constexpr PaceClock::duration LongestFrame = std::chrono::milliseconds(20);
+} // namespace wheelPace
 
 // The schedule of the circles: each is due one period after the one before. A caller
 // running late catches up without waiting; one that has fallen further behind than
@@ -30,6 +45,9 @@ public:
 
     // The next call starts a fresh schedule.
     void restart() { started_ = false; }
+
+    // The circles after the next one due fall this far apart.
+    void setPeriod(PaceClock::duration period) { period_ = period; }
 
 private:
     PaceClock::duration period_;
@@ -71,13 +89,17 @@ private:
 // the drawing goes straight on, and once it is ahead of the circles' schedule the
 // picture goes to the screen and the thread sleeps until the next frame, when the
 // circles that fell due meanwhile are drawn. The circles keep their own schedule, so the
-// average pace is theirs whatever the frame rate.
+// average pace is theirs whatever the frame rate. The photosensitivity guard may slow
+// the circles or hold the picture back until a pass is complete.
 class WheelSchedule {
 public:
     WheelSchedule(PaceClock::duration circlePeriod, PaceClock::duration maxLag, PaceClock::duration longestFrame)
-        : circles_(circlePeriod, maxLag), frames_(longestFrame), longestFrame_(longestFrame)
+        : circles_(circlePeriod, maxLag), frames_(longestFrame), longestFrame_(longestFrame), guard_(circlePeriod)
     {
     }
+
+    // Called before each pass, with the renderer's state as the pass finds it.
+    void passBegins(const WheelState& state, bool inward) { guard_.passBegins(state, inward); }
 
     // Frames follow the screen's refresh, but never further apart than the longest frame.
     void setRefreshInterval(PaceClock::duration interval)
@@ -92,11 +114,20 @@ public:
         std::optional<PaceClock::time_point> sleepUntil;
     };
 
-    // Called after each circle.
-    AfterCircle afterCircle(PaceClock::time_point now)
+    // Called after each circle, with the renderer's state as that circle left it.
+    AfterCircle afterCircle(PaceClock::time_point now, const WheelState& state)
     {
+        const FlashGuard::Pace pace = guard_.pace(state);
+        circles_.setPeriod(pace.circlePeriod);
         const PaceClock::time_point due = circles_.nextDue(now);
         AfterCircle step;
+        if (pace.wholePasses) {
+            // Still one wake-up a frame, though most frames show nothing new.
+            step.present = guard_.lastCircleOfPass(state) && frames_.open(now);
+            if (due > now)
+                step.sleepUntil = std::max(due, now + frames_.interval());
+            return step;
+        }
         if (due > now) {
             step.present = frames_.open(now);
             step.sleepUntil = std::max(due, frames_.nextOpening());
@@ -116,4 +147,5 @@ private:
     CirclePacer circles_;
     PresentGate frames_;
     PaceClock::duration longestFrame_;
+    FlashGuard guard_;
 };

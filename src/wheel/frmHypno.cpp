@@ -6,6 +6,7 @@
 #include "platform/FormTimer.h"
 #include "platform/Services.h"
 #include "platform/Twips.h"
+#include "wheel/LoadTimeValues.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 
-using namespace std::chrono_literals;
 using platform::FontSpec;
 using platform::TwipsRect;
 
@@ -35,44 +35,13 @@ const QString lblHaiCaption = QStringLiteral("HYPNO DISC");
 constexpr FontSpec lblHaiFont{"Verdana", 9.75, platform::Bold};
 const QColor lblHaiText(255, 0, 0);
 const QColor lblHaiBack(255, 255, 255);
-
-// The renderer's parameters at load.
-constexpr std::int16_t MaxRadius = 1000;
-constexpr float RadiusStep = 5.0f;
-constexpr std::int16_t ColorSteps = 1;
-constexpr std::int16_t LineWidth = 2;
-struct Channel {
-    std::int16_t baseStep;
-    std::int16_t minLevel;
-    std::int16_t maxLevel;
-};
-constexpr Channel Red{1, 5, 255};
-constexpr Channel Green{1, 2, 254};
-constexpr Channel Blue{1, 3, 252};
 } // namespace design
-
-// Ten thousand circles a second: a steady pace that does not strobe.
-constexpr PaceClock::duration CirclePeriod = 100us;
-// A few frames' worth of lag (the machine was busy elsewhere) is caught up unseen, as
-// the screen shows only whole frames; further behind than this, the schedule starts
-// afresh rather than racing through the backlog.
-constexpr PaceClock::duration MaxLag = 50ms;
-// The picture reaches the screen at least this often while drawing, whatever the screen
-// says of its refresh.
-constexpr PaceClock::duration LongestFrame = 20ms;
-
-void applyChannel(modHypno::ColorChannel& channel, const design::Channel& d)
-{
-    channel.BaseStep = d.baseStep;
-    channel.MinLevel = d.minLevel;
-    channel.MaxLevel = d.maxLevel;
-}
 
 PaceClock::duration refreshInterval(const QScreen* screen)
 {
     const qreal hz = screen ? screen->refreshRate() : 0.0;
     if (hz <= 0.0)
-        return LongestFrame;
+        return wheelPace::LongestFrame;
     return std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(1.0 / hz));
 }
 
@@ -85,7 +54,7 @@ frmHypno::frmHypno(Program& program)
       events_(program.services().events),
       picture_(QSize(platform::twipsToPixels(design::ClientWidth), platform::twipsToPixels(design::ClientHeight)),
                devicePixelRatioF()),
-      schedule_(CirclePeriod, MaxLag, LongestFrame),
+      schedule_(wheelPace::CirclePeriod, wheelPace::MaxLag, wheelPace::LongestFrame),
       yield_([this] { pacedYield(); })
 {
     setWindowTitle(design::Caption);
@@ -136,13 +105,11 @@ void frmHypno::Form_Load()
     viewObject = this;
 
     wheel_.WheelDirection = 0;
-    wheel_.LineWidth = design::LineWidth;
-    wheel_.MaxRadius = design::MaxRadius;
-    wheel_.RadiusStep = design::RadiusStep;
-    wheel_.ColorSteps = design::ColorSteps;
-    applyChannel(wheel_.Red, design::Red);
-    applyChannel(wheel_.Green, design::Green);
-    applyChannel(wheel_.Blue, design::Blue);
+    wheel_.LineWidth = loadTime::LineWidth;
+    wheel_.MaxRadius = loadTime::MaxRadius;
+    wheel_.RadiusStep = loadTime::RadiusStep;
+    wheel_.ColorSteps = loadTime::ColorSteps;
+    loadTime::applyChannels(wheel_);
 
     // Each move that changes a slider runs the frame's change handling.
     program_.form<mdifrm>().moveSliders({wheel_.MaxRadius, modHypno::roundHalfEven(wheel_.RadiusStep * 100.0),
@@ -173,12 +140,14 @@ void frmHypno::Timer1_Timer()
     platform::FormRuntime::KeepAlive keepAlive(runtime());
     if (wheel_.WheelDirection == 0) {
         ++activity_.passes;
+        schedule_.passBegins(wheel_, false);
         modHypno::DrawOutwardPass(wheel_, *viewObject, yield_);
         if (!runtime().isLoaded(*this))
             return;
     }
     if (wheel_.WheelDirection == 1) {
         ++activity_.passes;
+        schedule_.passBegins(wheel_, true);
         modHypno::DrawInwardPass(wheel_, *viewObject, yield_);
     }
     // The last circles of the last pass before a stop still reach the screen.
@@ -235,7 +204,7 @@ void frmHypno::replaceYield(modHypno::YieldHook hook)
 
 void frmHypno::pacedYield()
 {
-    const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now());
+    const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now(), wheel_);
     if (step.present)
         present();
     if (!step.sleepUntil)

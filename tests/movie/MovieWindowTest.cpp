@@ -4,6 +4,7 @@
 #include "Controls.h"
 #include "FakeServices.h"
 #include "app/Program.h"
+#include "flash/FlashAnalysis.h"
 #include "frame/mdifrm.h"
 #include "movie/frmBoxPendulam.h"
 #include "platform/FormTimer.h"
@@ -13,6 +14,7 @@
 #include "swf/PlayerWidget.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -251,6 +253,43 @@ TEST_F(MovieWindow, EveryTickRecoloursTheTextFromThePalette)
         tick();
         EXPECT_EQ(textColour(), row.colour) << row.random;
     }
+}
+
+TEST_F(MovieWindow, TheBlinkingTextNeverFlashesEvenInItsReddestColours)
+{
+    proceed(ColorBox);
+    // The longest text the chooser takes, in the widest letters.
+    program->form<mdifrm>().setDisplayText(QString(55, QLatin1Char('W')));
+    QFrame& strip = *control<QFrame>(program->form<mdifrm>(), "PicCaption");
+    // Saturated red against the colours furthest from it, over and over: red, white,
+    // red, green, and the text's own hiding on every third tick.
+    const float reddest[] = {0.78f, 0.97f, 0.78f, 0.65f};
+    for (int i = 0; i < 24; ++i)
+        fake.random.values.push_back(reddest[i % 4]);
+
+    const double secondsPerTick = control<platform::FormTimer>(window(), "Timer1")->interval() / 1000.0;
+    const QImage first = strip.grab().toImage();
+    flash::FlashAnalysis analysis(first.size());
+    ASSERT_TRUE(analysis.addFrame(first, 0.0));
+    int redPixelsAtMost = 0;
+    for (int n = 1; n <= 24; ++n) {
+        tick();
+        const QImage frame = strip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_TRUE(analysis.addFrame(frame, n * secondsPerTick));
+        int red = 0;
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < std::min(frame.width(), flash::kFieldSize.width()); ++x)
+                red += (frame.pixel(x, y) & 0xffffffu) == 0xff0000u ? 1 : 0;
+        redPixelsAtMost = std::max(redPixelsAtMost, red);
+    }
+    ASSERT_GT(redPixelsAtMost, 0) << "the text must have been drawn in red";
+    // Two changes a second are at most one flash a second anywhere, a third of the limit;
+    // and the strip is too low for red text to cover a large part of a field.
+    const flash::FlashReport report = analysis.report();
+    EXPECT_LE(report.general.worstFlashes, 1);
+    EXPECT_LE(report.red.worstFlashes, 1);
+    EXPECT_TRUE(report.passes());
+    EXPECT_LT(redPixelsAtMost, flash::kFieldSize.width() * flash::kFieldSize.height() / 10);
 }
 
 // A base of its own, so the source is built before the program that uses it.

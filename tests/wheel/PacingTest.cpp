@@ -1,5 +1,6 @@
 // The pace of the drawing, on a clock the test moves by hand.
 
+#include "wheel/LoadTimeValues.h"
 #include "wheel/Pacing.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,17 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+// The load-time values, which the photosensitivity guard leaves at the usual pace.
+const WheelState loadTimeWheel = [] {
+    WheelState state;
+    state.MaxRadius = loadTime::MaxRadius;
+    state.RadiusStep = loadTime::RadiusStep;
+    state.ColorSteps = loadTime::ColorSteps;
+    state.LineWidth = loadTime::LineWidth;
+    loadTime::applyChannels(state);
+    return state;
+}();
 
 TEST(CirclePacer, EachCircleIsDueOnePeriodAfterThePrevious)
 {
@@ -81,7 +93,7 @@ TEST(WheelSchedule, AheadOfTheCirclesItPresentsAndSleepsToTheNextFrame)
     WheelSchedule schedule(100us, 50ms, 20ms);
     schedule.setRefreshInterval(16ms);
     PaceClock::time_point now{};
-    const WheelSchedule::AfterCircle first = schedule.afterCircle(now);
+    const WheelSchedule::AfterCircle first = schedule.afterCircle(now, loadTimeWheel);
     EXPECT_TRUE(first.present);
     ASSERT_TRUE(first.sleepUntil);
     EXPECT_EQ(*first.sleepUntil - now, 16ms);
@@ -92,7 +104,7 @@ TEST(WheelSchedule, AheadOfTheCirclesItPresentsAndSleepsToTheNextFrame)
     int drawn = 0;
     WheelSchedule::AfterCircle step;
     do {
-        step = schedule.afterCircle(now);
+        step = schedule.afterCircle(now, loadTimeWheel);
         ++drawn;
         EXPECT_EQ(step.present, !!step.sleepUntil) << "circle " << drawn;
     } while (!step.sleepUntil);
@@ -109,12 +121,12 @@ TEST(WheelSchedule, BehindItNeverSleepsAndPresentsOnTheRefreshGridWithinTheLonge
         const PaceClock::duration frame = std::min(refresh, PaceClock::duration(20ms));
         PaceClock::time_point now{};
         std::vector<PaceClock::time_point> presents{now};
-        schedule.afterCircle(now);
+        schedule.afterCircle(now, loadTimeWheel);
         // The first circle took a millisecond and each after it takes 110 µs: the drawing
         // is behind from the start and falls further behind.
         now += 1ms;
         for (int circle = 1; circle < 2000; ++circle, now += 110us) {
-            const WheelSchedule::AfterCircle step = schedule.afterCircle(now);
+            const WheelSchedule::AfterCircle step = schedule.afterCircle(now, loadTimeWheel);
             ASSERT_FALSE(step.sleepUntil) << "circle " << circle;
             if (step.present)
                 presents.push_back(now);
@@ -134,13 +146,13 @@ TEST(WheelSchedule, ARestartOwesNoCirclesForTheTimeHeld)
 {
     WheelSchedule schedule(100us, 50ms, 20ms);
     PaceClock::time_point now{};
-    schedule.afterCircle(now);
+    schedule.afterCircle(now, loadTimeWheel);
     now += 30ms;
     // Within the allowed lag: the 300 circles owed are drawn without a sleep...
-    EXPECT_FALSE(schedule.afterCircle(now).sleepUntil);
+    EXPECT_FALSE(schedule.afterCircle(now, loadTimeWheel).sleepUntil);
     schedule.restart();
     // ...but after a restart the next circle is due a period on.
-    EXPECT_TRUE(schedule.afterCircle(now).sleepUntil);
+    EXPECT_TRUE(schedule.afterCircle(now, loadTimeWheel).sleepUntil);
 }
 
 } // namespace

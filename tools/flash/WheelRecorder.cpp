@@ -1,6 +1,7 @@
 #include "flash/WheelRecorder.h"
 
 #include "platform/Twips.h"
+#include "wheel/LoadTimeValues.h"
 #include "wheel/WheelPicture.h"
 
 #include <algorithm>
@@ -10,23 +11,6 @@
 namespace flash {
 
 namespace {
-
-// The channels as the colour-wheel window sets them when it loads.
-struct ChannelBounds {
-    std::int16_t baseStep;
-    std::int16_t minLevel;
-    std::int16_t maxLevel;
-};
-constexpr ChannelBounds RedBounds{1, 5, 255};
-constexpr ChannelBounds GreenBounds{1, 2, 254};
-constexpr ChannelBounds BlueBounds{1, 3, 252};
-
-void applyBounds(modHypno::ColorChannel& channel, const ChannelBounds& bounds)
-{
-    channel.BaseStep = bounds.baseStep;
-    channel.MinLevel = bounds.minLevel;
-    channel.MaxLevel = bounds.maxLevel;
-}
 
 std::int16_t sliderValue(int value, int low, int high)
 {
@@ -56,9 +40,7 @@ RecordingSummary WheelRecorder::record(double seconds, const std::function<void(
     state.RadiusStep = static_cast<float>(sliderValue(settings_.density, 1, 1000) / 100.0);
     state.LineWidth = sliderValue(settings_.width, 1, 50);
     state.ColorSteps = sliderValue(settings_.colorMultiplier, 1, 1000);
-    applyBounds(state.Red, RedBounds);
-    applyBounds(state.Green, GreenBounds);
-    applyBounds(state.Blue, BlueBounds);
+    loadTime::applyChannels(state);
 
     WheelPicture picture(kPictureSize, 1.0);
     picture.setDrawWidth(state.LineWidth);
@@ -96,6 +78,7 @@ RecordingSummary WheelRecorder::record(double seconds, const std::function<void(
             state.StopRequested = true;
     };
     while (!complete) {
+        schedule_.passBegins(state, settings_.inward);
         if (settings_.inward)
             modHypno::DrawInwardPass(state, picture, yield);
         else

@@ -15,6 +15,8 @@ using VirtualTime = std::chrono::nanoseconds;
 class WheelSchedule {
 public:
     virtual ~WheelSchedule() = default;
+    // Called before each pass, with the renderer's state as the pass finds it.
+    virtual void passBegins(const modHypno::WheelState&, bool /*inward*/) {}
     // When the next circle falls, called right after the circle that fell at `now`, with
     // the renderer's state as that circle left it.
     virtual VirtualTime nextCircle(VirtualTime now, const modHypno::WheelState& state) = 0;
@@ -24,8 +26,8 @@ public:
     virtual bool presents(VirtualTime now, VirtualTime nextRefresh, const modHypno::WheelState& state) = 0;
 };
 
-// The pace of today's window: a circle every period whatever the settings, and every
-// refresh showing the circles that fell before it.
+// The pace of the window without its photosensitivity guard: a circle every period
+// whatever the settings, and every refresh showing the circles that fell before it.
 class SteadySchedule final : public WheelSchedule {
 public:
     explicit SteadySchedule(VirtualTime circlePeriod) : period_(circlePeriod) {}
