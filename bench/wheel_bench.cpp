@@ -313,7 +313,7 @@ Row measure(const Scenario& scenario, double seconds)
     const std::vector<double>& latencies = probe.latenciesMs();
     row.latencyP99 = percentile(latencies, 0.99);
     std::printf("%s\n", scenario.name);
-    std::printf("  circles/s            %10.0f   (nominal 10000)\n", row.circles);
+    std::printf("  circles/s            %10.0f   (10000 unless the flash guard slows the wheel)\n", row.circles);
     std::printf("  passes/s             %10.2f\n", static_cast<double>(after.passes - before.passes) / wall);
     std::printf("  frames presented/s   %10.1f\n", row.frames);
     std::printf("  CPU s per wall s     %10.3f\n", row.self.cpu);

@@ -23,7 +23,12 @@ PROGRAM = os.environ.get("SOMNARA_PROGRAM", "")
 SESSION = os.environ.get("SOMNARA_E2E_SESSION", "x11")
 
 
-def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+# Generous: a wait ends as soon as its condition holds, and a sanitizer build starting
+# under a compositor on a busy two-core machine can take many seconds to show a window.
+PATIENCE = 30.0
+
+
+def wait_until(predicate, timeout=PATIENCE, interval=0.05, what="condition"):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         try:
@@ -218,7 +223,7 @@ class Somnara:
         except GLib.Error:
             return []
 
-    def find(self, role, name=None, timeout=10.0):
+    def find(self, role, name=None, timeout=PATIENCE):
         """The first control of that role and name, a visible one before one on a hidden
         panel (entries of closed menus count as hidden too, yet can act)."""
         def look():
