@@ -4,7 +4,9 @@
 #include "swf/Container.h"
 #include "swf/TagCode.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
@@ -35,12 +37,15 @@ class Loader {
 public:
     Loader(Movie& movie, const Limits& limits) : movie_(movie), limits_(limits) {}
 
+    // Why the movie is refused, once it asked for more than a budget allows; empty before.
+    const QString& refusal() const { return refusal_; }
+
     // Reads tags into timeline; returns false when the tags ran past their bytes.
     bool readTimeline(ByteReader& reader, Timeline& timeline, int nesting, int spriteId)
     {
         Frame pending;
         for (;;) {
-            if (reader.atEnd())
+            if (reader.atEnd() || !refusal_.isEmpty())
                 break;
             const std::uint16_t header = reader.u16();
             const auto code = static_cast<TagCode>(header >> 6);
@@ -177,6 +182,34 @@ private:
         movie_.dictionary.insert_or_assign(id, std::move(character));
     }
 
+    // Counts styles against the movie's budget; past it the movie is refused.
+    void spendStyles(std::size_t count)
+    {
+        styles_ += count;
+        if (styles_ > limits_.maxStyles)
+            refusal_ = QStringLiteral("its shapes have more than %1 fill and line styles, the most a movie may have")
+                           .arg(limits_.maxStyles);
+    }
+
+    std::size_t stylesLeft() const { return styles_ < limits_.maxStyles ? limits_.maxStyles - styles_ : 0; }
+
+    static std::size_t imageBytes(int width, int height)
+    {
+        return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    }
+
+    // Whether a decoded bitmap of that size still fits the movie's budget; one that does is
+    // counted.
+    bool spendImage(int width, int height)
+    {
+        if (imageBytes(width, height) > limits_.maxImageBytes - imageBytes_)
+            return false;
+        imageBytes_ += imageBytes(width, height);
+        return true;
+    }
+
+    void refundImage(int width, int height) { imageBytes_ -= imageBytes(width, height); }
+
     void readDefinition(TagCode code, ByteReader& tag, int nesting)
     {
         switch (code) {
@@ -226,8 +259,13 @@ private:
         if (!tag.ok())
             return;
         std::vector<ShapeRecord> records;
-        readShapeRecords(tag, ShapeReadContext{version, limits_.maxShapeRecords}, records, tables);
-        define(id, ShapeCharacter{buildGeometry(records, tables, winding)});
+        readShapeRecords(tag, ShapeReadContext{version, limits_.maxShapeRecords, stylesLeft()}, records, tables);
+        std::size_t styles = 0;
+        for (const StyleTable& table : tables)
+            styles += table.fills.size() + table.lines.size();
+        spendStyles(styles);
+        if (refusal_.isEmpty())
+            define(id, ShapeCharacter{buildGeometry(records, tables, winding)});
     }
 
     static std::pair<FillStyle, FillStyle> readMorphFill(ByteReader& tag)
@@ -325,11 +363,15 @@ private:
             }
             morph.lines.emplace_back(start, end);
         }
+        spendStyles(morph.fills.size() + morph.lines.size());
         std::vector<StyleTable> unused;
-        const ShapeReadContext context{3, limits_.maxShapeRecords};
+        const ShapeReadContext context{3, limits_.maxShapeRecords, stylesLeft()};
         readShapeRecords(styles, context, morph.start, unused);
         readShapeRecords(tag, context, morph.end, unused);
-        define(id, std::move(morph));
+        morph.edges = static_cast<std::size_t>(std::ranges::count_if(
+            morph.start, [](const ShapeRecord& record) { return record.type != ShapeRecord::Type::Style; }));
+        if (refusal_.isEmpty())
+            define(id, std::move(morph));
     }
 
     bool bitmapSizeAllowed(int width, int height) const
@@ -356,8 +398,16 @@ private:
         default: return;
         }
         const std::size_t tableBytes = static_cast<std::size_t>(tableSize) * entryBytes;
+        // Past the budget the data is not even unpacked.
+        if (!spendImage(width, height))
+            return;
         const auto packed = tag.rest();
         const QByteArray data = inflateBounded(packed.data(), packed.size(), tableBytes + rowBytes * static_cast<std::size_t>(height));
+        // Without a single row there is nothing to show, and no reason to make the image.
+        if (static_cast<std::size_t>(data.size()) < tableBytes + rowBytes) {
+            refundImage(width, height);
+            return;
+        }
         ByteReader pixels(bytesOf(data));
         std::vector<QRgb> table;
         for (int i = 0; i < tableSize; ++i) {
@@ -370,23 +420,26 @@ private:
         }
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
-        for (int y = 0; y < height && pixels.ok(); ++y) {
-            ByteReader row = pixels.sub(rowBytes);
+        // Whole rows only; the reader checks each row's bounds once, for bitmaps of millions
+        // of pixels.
+        for (int y = 0; y < height; ++y) {
+            const auto row = pixels.take(rowBytes);
+            if (row.size() < rowBytes)
+                break;
+            const std::uint8_t* in = row.data();
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < width && row.ok(); ++x) {
+            for (int x = 0; x < width; ++x) {
                 if (format == 3) {
-                    const std::size_t index = row.u8();
+                    const std::size_t index = in[x];
                     line[x] = index < table.size() ? table[index] : 0;
                 } else if (format == 4) {
-                    const int hi = row.u8();
-                    const int lo = row.u8();
-                    const int v = (hi << 8) | lo;
+                    const int v = (in[2 * x] << 8) | in[2 * x + 1];
                     line[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
                 } else {
-                    const int a = row.u8();
-                    const int r = row.u8();
-                    const int g = row.u8();
-                    const int b = row.u8();
+                    const int a = in[4 * x];
+                    const int r = in[4 * x + 1];
+                    const int g = in[4 * x + 2];
+                    const int b = in[4 * x + 3];
                     line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
                 }
             }
@@ -405,8 +458,15 @@ private:
         QByteArray data(reinterpret_cast<const char*>(imageBytes.data()), static_cast<qsizetype>(imageBytes.size()));
         if (usesTables)
             data = jpegTables_ + data;
+        data = cleanJpeg(data);
+        // The size is in the header: an image too large is left out before it is decoded.
+        QBuffer buffer(&data);
+        QImageReader decoder(&buffer);
+        const QSize size = decoder.size();
+        if (!bitmapSizeAllowed(size.width(), size.height()) || !spendImage(size.width(), size.height()))
+            return;
         QImage image;
-        if (!image.loadFromData(cleanJpeg(data)) || !bitmapSizeAllowed(image.width(), image.height()))
+        if (!decoder.read(&image) || image.size() != size)
             return;
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (withAlpha && !tag.atEnd()) {
@@ -578,8 +638,16 @@ private:
             field.leading = tag.s16();
         }
         tag.string();
-        if (flags & 0x80)
-            field.text = QString::fromUtf8(tag.string());
+        if (flags & 0x80) {
+            const QByteArray text = tag.string();
+            textBytes_ += static_cast<std::size_t>(text.size());
+            if (textBytes_ > limits_.maxTextBytes) {
+                refusal_ = QStringLiteral("its text fields hold more than %1 bytes of text, the most a movie may have")
+                               .arg(limits_.maxTextBytes);
+                return;
+            }
+            field.text = QString::fromUtf8(text);
+        }
         field.wordWrap = (flags & 0x40) != 0;
         field.html = (flags2 & 0x02) != 0;
         // Device-font text has no outlines here to draw; an empty field draws nothing either.
@@ -600,11 +668,15 @@ private:
     Movie& movie_;
     const Limits& limits_;
     QByteArray jpegTables_;
+    std::size_t styles_ = 0;
+    std::size_t imageBytes_ = 0;
+    std::size_t textBytes_ = 0;
+    QString refusal_;
 };
 
 } // namespace
 
-std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& limits)
+std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& limits, QString* refusal)
 {
     const auto container = openContainer(file, limits);
     if (!container)
@@ -622,15 +694,47 @@ std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& l
         movie->frameRate = 12.0;
     Loader loader(*movie, limits);
     movie->truncated = !loader.readTimeline(reader, movie->timeline, 0, -1);
+    if (!loader.refusal().isEmpty()) {
+        if (refusal != nullptr)
+            *refusal = loader.refusal();
+        return nullptr;
+    }
     return movie;
 }
 
-std::shared_ptr<const Movie> Movie::loadFile(const QString& path, const Limits& limits)
+std::shared_ptr<const Movie> Movie::loadFile(const QString& path, const Limits& limits, QString* refusal)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    return load(file.read(static_cast<qint64>(limits.maxBodyBytes)), limits);
+    return load(file.read(static_cast<qint64>(limits.maxBodyBytes)), limits, refusal);
+}
+
+std::size_t edgeCount(const Character& character)
+{
+    const auto pathElements = [](const ShapeGeometry& geometry) {
+        std::size_t count = 0;
+        for (const ShapeLayer& layer : geometry.layers) {
+            for (const auto& fill : layer.fills)
+                count += static_cast<std::size_t>(fill.second.elementCount());
+            for (const auto& stroke : layer.strokes)
+                count += static_cast<std::size_t>(stroke.second.elementCount());
+        }
+        return count;
+    };
+    if (const auto* shape = std::get_if<ShapeCharacter>(&character))
+        return pathElements(shape->geometry);
+    if (const auto* morph = std::get_if<MorphCharacter>(&character))
+        return morph->edges;
+    if (const auto* text = std::get_if<TextCharacter>(&character)) {
+        std::size_t count = 0;
+        for (const auto& run : text->runs)
+            count += static_cast<std::size_t>(run.second.elementCount());
+        return count;
+    }
+    if (std::holds_alternative<BitmapCharacter>(character))
+        return 4;
+    return 0;
 }
 
 const Character* Movie::character(std::uint16_t id) const

@@ -7,7 +7,10 @@ namespace swf {
 void MoviePlayer::load(const QString& path)
 {
     clear();
-    movie_ = Movie::loadFile(path);
+    QString refusal;
+    movie_ = Movie::loadFile(path, {}, &refusal);
+    if (!refusal.isEmpty())
+        qWarning("Movie %s refused: %s", qPrintable(path), qPrintable(refusal));
     if (movie_) {
         root_ = std::make_unique<TimelinePlayer>(*movie_, movie_->timeline);
         renderer_ = std::make_unique<Renderer>(*movie_);

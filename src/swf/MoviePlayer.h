@@ -18,7 +18,8 @@ namespace swf {
 
 class MoviePlayer {
 public:
-    // Replaces what played. A missing, unreadable or corrupt file leaves the player empty.
+    // Replaces what played. A missing, unreadable or corrupt file leaves the player empty, and
+    // so does a movie refused for asking more than its budgets allow, which is said on stderr.
     void load(const QString& path);
     void clear();
 

@@ -339,6 +339,7 @@ bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
     int lineBits = bitsByte & 0x0F;
     BitReader bits(reader);
     QPointF pen;
+    std::size_t newStyles = 0;
     while (reader.ok()) {
         if (records.size() >= context.maxRecords)
             return false;
@@ -372,7 +373,10 @@ bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
                 table.fills = readFillStyles(reader, context.version);
                 table.lines = readLineStyles(reader, context.version);
                 record.styleTable = static_cast<int>(tables.size());
+                newStyles += table.fills.size() + table.lines.size();
                 tables.push_back(std::move(table));
+                if (newStyles > context.maxNewStyles)
+                    return false;
                 bitsByte = reader.u8();
                 fillBits = bitsByte >> 4;
                 lineBits = bitsByte & 0x0F;

@@ -95,6 +95,8 @@ ShapeGeometry buildGeometry(const std::vector<ShapeRecord>& records,
 struct ShapeReadContext {
     int version = 1;
     std::size_t maxRecords = 1u << 20;
+    // Fill and line styles that new style tables in the records may bring, all together.
+    std::size_t maxNewStyles = static_cast<std::size_t>(-1);
 };
 
 FillStyle readFillStyle(ByteReader& reader, int version);
@@ -107,7 +109,8 @@ std::optional<FillStyle::Kind> fillKind(std::uint8_t type);
 std::vector<FillStyle> readFillStyles(ByteReader& reader, int version);
 std::vector<LineStyle> readLineStyles(ByteReader& reader, int version);
 // Reads records up to the end record; new style tables are appended to tables. Returns false
-// when the records were cut short (those read are kept).
+// when the records were cut short, or stopped at a table past the styles allowed (those read
+// are kept).
 bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
                       std::vector<ShapeRecord>& records, std::vector<StyleTable>& tables);
 

@@ -5,7 +5,7 @@
 namespace swf {
 
 TimelinePlayer::TimelinePlayer(const Movie& movie, const Timeline& timeline)
-    : TimelinePlayer(movie, timeline, {}, std::make_shared<ObjectBudget>(movie.limits.maxDisplayObjects))
+    : TimelinePlayer(movie, timeline, {}, std::make_shared<ObjectBudget>(movie.limits.maxDisplayObjects, movie.limits.maxEdgesAlive))
 {
 }
 
@@ -51,21 +51,31 @@ void TimelinePlayer::apply(const PlaceCommand& command, std::map<std::uint16_t, 
         list_.erase(command.depth);
         return;
     }
-    const auto existing = list_.find(command.depth);
+    auto existing = list_.find(command.depth);
     DisplayObject* object = nullptr;
     if (command.move && existing != list_.end()) {
         object = &existing->second;
         if (command.character && *command.character != object->characterId) {
+            object->share = {};
+            const std::size_t edges = edgesOf(*command.character);
+            if (!budget_->admits(edges)) {
+                list_.erase(existing);
+                return;
+            }
+            object->share = ObjectBudget::Share(budget_, edges);
             object->characterId = *command.character;
             object->sprite.reset();
-            object->morphCache.reset();
             attachSprite(*object);
         }
     } else if (command.character) {
-        if (budget_->exhausted() && existing == list_.end())
+        // The object it replaces no longer counts.
+        if (existing != list_.end())
+            list_.erase(existing);
+        const std::size_t edges = edgesOf(*command.character);
+        if (!budget_->admits(edges))
             return;
         DisplayObject fresh;
-        fresh.share = ObjectBudget::Share(budget_);
+        fresh.share = ObjectBudget::Share(budget_, edges);
         const auto kept = previous.find(command.depth);
         if (kept != previous.end() && kept->second.characterId == *command.character) {
             fresh.sprite = std::move(kept->second.sprite);
@@ -87,6 +97,12 @@ void TimelinePlayer::apply(const PlaceCommand& command, std::map<std::uint16_t, 
         object->clipDepth = *command.clipDepth;
     if (command.visible)
         object->visible = *command.visible;
+}
+
+std::size_t TimelinePlayer::edgesOf(std::uint16_t id) const
+{
+    const Character* character = movie_.character(id);
+    return character != nullptr ? edgeCount(*character) : 0;
 }
 
 void TimelinePlayer::attachSprite(DisplayObject& object)

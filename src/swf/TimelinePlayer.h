@@ -7,29 +7,35 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace swf {
 
 class TimelinePlayer;
 
-// Counts the display objects alive in one playing movie, sprites' lists included.
+// Counts the display objects alive in one playing movie, sprites' lists included, and the
+// edges they draw: what one frame of it costs.
 class ObjectBudget {
 public:
-    explicit ObjectBudget(std::size_t limit) : limit_(limit) {}
-    bool exhausted() const { return live_ >= limit_; }
+    ObjectBudget(std::size_t objects, std::size_t edges) : maxObjects_(objects), maxEdges_(edges) {}
+    // Whether one more object drawing that many edges fits.
+    bool admits(std::size_t edges) const { return live_ < maxObjects_ && edges <= maxEdges_ - edges_; }
 
     // Held by each object while it lives.
     class Share {
     public:
         Share() = default;
-        explicit Share(std::shared_ptr<ObjectBudget> budget) : budget_(std::move(budget)) { ++budget_->live_; }
+        Share(std::shared_ptr<ObjectBudget> budget, std::size_t edges) : budget_(std::move(budget)), edges_(edges)
+        {
+            ++budget_->live_;
+            budget_->edges_ += edges_;
+        }
         Share(Share&& other) noexcept = default;
         Share& operator=(Share&& other) noexcept
         {
             release();
             budget_ = std::move(other.budget_);
+            edges_ = other.edges_;
             return *this;
         }
         ~Share() { release(); }
@@ -37,16 +43,21 @@ public:
     private:
         void release()
         {
-            if (budget_)
+            if (budget_) {
                 --budget_->live_;
+                budget_->edges_ -= edges_;
+            }
             budget_.reset();
         }
         std::shared_ptr<ObjectBudget> budget_;
+        std::size_t edges_ = 0;
     };
 
 private:
-    std::size_t limit_;
+    std::size_t maxObjects_;
+    std::size_t maxEdges_;
     std::size_t live_ = 0;
+    std::size_t edges_ = 0;
 };
 
 struct DisplayObject {
@@ -57,15 +68,13 @@ struct DisplayObject {
     std::uint16_t clipDepth = 0;
     bool visible = true;
     std::unique_ptr<TimelinePlayer> sprite;
-    // A morph shape's outline at the ratio it was last drawn with.
-    mutable std::optional<std::pair<std::uint16_t, ShapeGeometry>> morphCache;
     ObjectBudget::Share share;
 };
 
 class TimelinePlayer {
 public:
     // Shows the first frame at once. A sprite nested in itself, nesting past the movie's limit
-    // or objects past its budget are not instantiated.
+    // or objects past its budgets of objects and edges are not instantiated.
     TimelinePlayer(const Movie& movie, const Timeline& timeline);
     ~TimelinePlayer();
 
@@ -84,6 +93,7 @@ private:
     void runFrame(int index, bool rewinding);
     void apply(const PlaceCommand& command, std::map<std::uint16_t, DisplayObject>& previous);
     void attachSprite(DisplayObject& object);
+    std::size_t edgesOf(std::uint16_t id) const;
 
     const Movie& movie_;
     const Timeline& timeline_;

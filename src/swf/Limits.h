@@ -1,0 +1,46 @@
+#pragma once
+// What one movie may cost the player. Real movies, the program's own and every sample one,
+// stay far inside each figure; a file that asks for more is damaged or made to hurt.
+//
+// Caps on single items, which the reader enforces as it reads:
+//  - the body, each bitmap's pixels and each shape's records, and how deep sprites nest.
+//
+// Budgets on the whole movie, each with what happens to a movie over it. Reference players
+// have no such budgets: they leave out a bitmap they cannot make, and otherwise run out
+// of memory or stall. We follow the first where an item can go without the rest suffering
+// (the excess is dropped, the rest plays) and refuse the movie as a damaged one where what
+// it asks for is plainly beyond any real movie (it is not played at all: the player shows
+// its background and says why on stderr):
+//  - decoded bitmaps: a bitmap past the budget is left out, as a reference player leaves
+//    out one it cannot make; a bitmap whose data is missing is left out without counting;
+//  - fill and line styles of all shapes together: over the budget, the movie is refused;
+//  - the text of all text fields together, in bytes as stored: over the budget, the movie
+//    is refused;
+//  - display objects alive at once, sprites' included: a placement past it is dropped;
+//  - edges of all objects alive at once (each shape's edges once for every object that
+//    shows it): a placement past it is dropped;
+//  - drawing work in one frame (see Renderer): the drawing past it is dropped for that frame.
+
+#include <cstddef>
+
+namespace swf {
+
+struct Limits {
+    std::size_t maxBodyBytes = 64u << 20;
+    std::size_t maxBitmapPixels = 4096u * 4096u;
+    std::size_t maxShapeRecords = 1u << 20;
+    int maxSpriteNesting = 32;
+
+    // One bitmap of the largest size: unpacking more takes longer than a second.
+    std::size_t maxImageBytes = 64u << 20;
+    std::size_t maxStyles = 100000;
+    std::size_t maxTextBytes = 256u << 10;
+    // Nesting multiplies objects, so a few bytes could otherwise ask for billions.
+    std::size_t maxDisplayObjects = 100000;
+    std::size_t maxEdgesAlive = 1u << 18;
+    // In the renderer's units of work per row of pixels drawn: about 2,500 edges crossing
+    // every row, which a slow machine draws in under half a second.
+    std::size_t maxWorkPerRow = 2500;
+};
+
+} // namespace swf
