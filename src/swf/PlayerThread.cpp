@@ -61,9 +61,10 @@ public:
                 qAddPostRoutine([] { instance().joinAll(); });
                 routineAdded_ = true;
             }
-            const auto stopped = std::ranges::partition(threads_, [](const Retired& r) { return !*r.finished; });
-            done.assign(std::make_move_iterator(stopped.begin()), std::make_move_iterator(stopped.end()));
-            threads_.erase(stopped.begin(), stopped.end());
+            const auto stopped =
+                std::partition(threads_.begin(), threads_.end(), [](const Retired& r) { return !*r.finished; });
+            done.assign(std::make_move_iterator(stopped), std::make_move_iterator(threads_.end()));
+            threads_.erase(stopped, threads_.end());
             threads_.push_back({std::move(thread), std::move(finished)});
         }
     }
