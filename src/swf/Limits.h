@@ -14,6 +14,8 @@
 //  - decoded bitmaps: a bitmap past the budget is left out, as a reference player leaves
 //    out one it cannot make; a bitmap whose data is missing is left out without counting;
 //  - fill and line styles of all shapes together: over the budget, the movie is refused;
+//  - records (edges and style changes) of all shapes, morph shapes and glyphs together:
+//    over the budget, the movie is refused;
 //  - the text of all text fields together, in bytes as stored: over the budget, the movie
 //    is refused;
 //  - display objects alive at once, sprites' included: a placement past it is dropped;
@@ -26,21 +28,26 @@
 namespace swf {
 
 struct Limits {
-    std::size_t maxBodyBytes = 64u << 20;
+    // More than the bitmaps a movie may show need.
+    std::size_t maxBodyBytes = 16u << 20;
     std::size_t maxBitmapPixels = 4096u * 4096u;
     std::size_t maxShapeRecords = 1u << 20;
     int maxSpriteNesting = 32;
 
-    // One bitmap of the largest size: unpacking more takes longer than a second.
-    std::size_t maxImageBytes = 64u << 20;
-    std::size_t maxStyles = 100000;
-    std::size_t maxTextBytes = 256u << 10;
+    // Each of these takes a slow machine about a tenth of a second to read, and ten times
+    // as long in a build checked by sanitizers, whose fuzzing allows a second an input. The
+    // busiest sample movie has about 100,000 records.
+    std::size_t maxImageBytes = 16u << 20;
+    std::size_t maxStyles = 50000;
+    std::size_t maxRecords = 300000;
+    std::size_t maxTextBytes = 64u << 10;
     // Nesting multiplies objects, so a few bytes could otherwise ask for billions.
     std::size_t maxDisplayObjects = 100000;
     std::size_t maxEdgesAlive = 1u << 18;
-    // In the renderer's units of work per row of pixels drawn: about 2,500 edges crossing
-    // every row, which a slow machine draws in under half a second.
-    std::size_t maxWorkPerRow = 2500;
+    // In the renderer's units of work per row of pixels drawn: about 7,500 edges crossing
+    // every row, which a slow machine draws in about half a second. A sample movie of a
+    // hundred layers, each over the whole stage, needs 4,700.
+    std::size_t maxWorkPerRow = 7500;
 };
 
 } // namespace swf

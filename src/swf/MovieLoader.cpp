@@ -191,7 +191,23 @@ private:
                            .arg(limits_.maxStyles);
     }
 
-    std::size_t stylesLeft() const { return styles_ < limits_.maxStyles ? limits_.maxStyles - styles_ : 0; }
+    // Styles and records are read up to one past the movie's budget, so that passing it
+    // shows without reading what would be refused.
+    std::size_t stylesLeft() const { return limits_.maxStyles - std::min(styles_, limits_.maxStyles); }
+
+    ShapeReadContext shapeContext(int version) const
+    {
+        const std::size_t recordsLeft = limits_.maxRecords - std::min(records_, limits_.maxRecords) + 1;
+        return {version, std::min(limits_.maxShapeRecords, recordsLeft), stylesLeft()};
+    }
+
+    void spendRecords(std::size_t count)
+    {
+        records_ += count;
+        if (records_ > limits_.maxRecords)
+            refusal_ = QStringLiteral("its shapes have more than %1 edges and style changes, the most a movie may have")
+                           .arg(limits_.maxRecords);
+    }
 
     static std::size_t imageBytes(int width, int height)
     {
@@ -254,12 +270,13 @@ private:
             winding = (tag.u8() & 0x04) != 0;
         }
         std::vector<StyleTable> tables(1);
-        tables[0].fills = readFillStyles(tag, version);
-        tables[0].lines = readLineStyles(tag, version);
+        tables[0].fills = readFillStyles(tag, version, stylesLeft() + 1);
+        tables[0].lines = readLineStyles(tag, version, stylesLeft() + 1 - tables[0].fills.size());
         if (!tag.ok())
             return;
         std::vector<ShapeRecord> records;
-        readShapeRecords(tag, ShapeReadContext{version, limits_.maxShapeRecords, stylesLeft()}, records, tables);
+        readShapeRecords(tag, shapeContext(version), records, tables);
+        spendRecords(records.size());
         std::size_t styles = 0;
         for (const StyleTable& table : tables)
             styles += table.fills.size() + table.lines.size();
@@ -328,15 +345,11 @@ private:
         // The end edges start offset bytes after the offset field.
         ByteReader styles = tag.sub(std::min<std::size_t>(offset, tag.remaining()));
         MorphCharacter morph;
-        int count = styles.u8();
-        if (count == 0xFF)
-            count = styles.u16();
-        for (int i = 0; i < count && styles.ok(); ++i)
+        std::size_t count = readStyleCount(styles, true, stylesLeft() + 1);
+        for (std::size_t i = 0; i < count && styles.ok(); ++i)
             morph.fills.push_back(readMorphFill(styles));
-        count = styles.u8();
-        if (count == 0xFF)
-            count = styles.u16();
-        for (int i = 0; i < count && styles.ok(); ++i) {
+        count = readStyleCount(styles, true, stylesLeft() + 1 - morph.fills.size());
+        for (std::size_t i = 0; i < count && styles.ok(); ++i) {
             LineStyle start;
             LineStyle end;
             start.width = styles.u16();
@@ -365,9 +378,10 @@ private:
         }
         spendStyles(morph.fills.size() + morph.lines.size());
         std::vector<StyleTable> unused;
-        const ShapeReadContext context{3, limits_.maxShapeRecords, stylesLeft()};
-        readShapeRecords(styles, context, morph.start, unused);
-        readShapeRecords(tag, context, morph.end, unused);
+        readShapeRecords(styles, shapeContext(3), morph.start, unused);
+        spendRecords(morph.start.size());
+        readShapeRecords(tag, shapeContext(3), morph.end, unused);
+        spendRecords(morph.end.size());
         morph.edges = static_cast<std::size_t>(std::ranges::count_if(
             morph.start, [](const ShapeRecord& record) { return record.type != ShapeRecord::Type::Style; }));
         if (refusal_.isEmpty())
@@ -493,7 +507,8 @@ private:
         std::vector<StyleTable> tables(1);
         tables[0].fills.resize(1);
         std::vector<ShapeRecord> records;
-        readShapeRecords(reader, ShapeReadContext{1, limits_.maxShapeRecords}, records, tables);
+        readShapeRecords(reader, shapeContext(1), records, tables);
+        spendRecords(records.size());
         const ShapeGeometry geometry = buildGeometry(records, tables, false);
         QPainterPath path;
         for (const ShapeLayer& layer : geometry.layers)
@@ -669,6 +684,7 @@ private:
     const Limits& limits_;
     QByteArray jpegTables_;
     std::size_t styles_ = 0;
+    std::size_t records_ = 0;
     std::size_t imageBytes_ = 0;
     std::size_t textBytes_ = 0;
     QString refusal_;

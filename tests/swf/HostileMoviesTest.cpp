@@ -66,12 +66,13 @@ const Decision kDecisions[] = {
     {"empty-bitmaps-32.swf", nullptr, 1},
     {"full-bitmaps-8.swf", nullptr, 1},
     {"gradient-styles-6.6M.swf", "fill and line styles", 0},
-    {"edit-text-40MB.swf", "bytes of text", 0},
+    // Its body passes the 16 MiB a body may have: it is read as a file cut short, up to the
+    // text field, which is lost with the cut.
+    {"edit-text-40MB.swf", nullptr, 0},
     {"html-ampersands-1M.swf", "bytes of text", 0},
-    // Read, but its glyphs' edges pass what all objects alive may draw together.
-    {"html-ampersands-250k.swf", nullptr, 0},
-    // 300,000 edges pass what all objects alive may draw together: none is placed.
-    {"morph-300k-edges-50-times.swf", nullptr, 0},
+    // 60,000 glyphs of five elements pass what all objects alive may draw together.
+    {"html-ampersands-60k.swf", nullptr, 0},
+    {"morph-300k-edges-50-times.swf", "edges and style changes", 0},
     {"morph-5000-edges-50-times.swf", nullptr, 50},
 };
 
@@ -100,7 +101,7 @@ TEST(SwfHostileMovies, BitmapsWithoutDataAreNotMadeAndTheRestStopAtTheirBudget)
     const auto empty = load(QStringLiteral("empty-bitmaps-32.swf"));
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(bitmapsKept(*empty), 0u);
-    // Eight of 64 MiB each: one fits the budget.
+    // Eight of 16 MiB each: one fits the budget.
     const auto full = load(QStringLiteral("full-bitmaps-8.swf"));
     ASSERT_NE(full, nullptr);
     EXPECT_EQ(bitmapsKept(*full), 1u);
@@ -159,8 +160,10 @@ TEST(SwfHostileMovies, EachPlaysInTheRealPlayerWidgetWithinBoundsOfTimeAndMemory
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             ASSERT_TRUE(widget.settled());
             EXPECT_EQ(widget.currentFrame() == 0, row.refusedFor != nullptr);
-            // A movie that plays draws two more frames, each in its own time.
-            for (int frame = 0; frame < 2 && row.refusedFor == nullptr; ++frame) {
+            // A movie with frames to play draws two more, each in its own time.
+            const auto movie = load(QString::fromLatin1(row.file));
+            const bool plays = movie && !movie->timeline.frames.empty();
+            for (int frame = 0; frame < 2 && plays; ++frame) {
                 drawn.clear();
                 EXPECT_TRUE(drawn.wait(kMostMsBetweenFrames));
             }
