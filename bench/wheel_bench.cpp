@@ -2,6 +2,9 @@
 // the real display for a while and prints what it achieved.
 //
 //   wheel_bench [seconds]            the two scenarios, each for `seconds` (default 10)
+//                                    of cost and as long again of input latency
+//   wheel_bench --peers [seconds]    the same, then XScreenSaver's moire2 in the same X
+//                                    server for `seconds`, and the rows side by side
 //   wheel_bench --soak [seconds]     random slider, menu, mouse and resize input for a
 //                                    minute of warm-up and then `seconds` (default
 //                                    600), reporting resident memory
@@ -9,6 +12,7 @@
 // Run it on an X server (Xvfb will do): the figures mean little on the offscreen platform.
 
 #include "Controls.h"
+#include "ProcessUsage.h"
 #include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
@@ -22,11 +26,15 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -38,7 +46,9 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -94,22 +104,16 @@ struct BenchServices {
     SoleInstance instance;
     MoviesPresent files;
     platform::QtClock clock;
+    platform::SteadyClock monotonic;
+    platform::QtEventLoop events{monotonic};
     platform::QtRandomSource random;
     MemorySettings settings;
     NoBrowser web;
     platform::Services services()
     {
-        return platform::Services{messages, process, instance, files, clock, random, settings, web};
+        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web};
     }
 };
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double peakResidentMiB()
 {
@@ -217,7 +221,48 @@ void leaveWheel(Program& program, QEventLoop& loop)
     loop.quit();
 }
 
-void measure(const Scenario& scenario, double seconds)
+// One program's cost over a stretch of wall time, measured from outside alike for all.
+struct Row {
+    std::string name;
+    usage::Rates self;
+    std::optional<double> xServerCpu;
+    double circles = 0.0;
+    double frames = 0.0;
+    double latencyP99 = 0.0;
+};
+
+class CostMeter {
+public:
+    explicit CostMeter(pid_t pid) : pid_(pid), x_(usage::xServer()) {}
+    void start()
+    {
+        self_ = usage::sample(pid_).value_or(usage::Sample{});
+        if (x_)
+            xStart_ = usage::sample(*x_);
+        at_ = BenchClock::now();
+    }
+    // The rates since start().
+    void stop(Row& row)
+    {
+        const double wall = std::chrono::duration<double>(BenchClock::now() - at_).count();
+        row.self = usage::rates(self_, usage::sample(pid_).value_or(self_), wall);
+        if (x_ && xStart_)
+            if (const std::optional<usage::Sample> xEnd = usage::sample(*x_))
+                row.xServerCpu = usage::rates(*xStart_, *xEnd, wall).cpu;
+    }
+
+private:
+    pid_t pid_;
+    std::optional<pid_t> x_;
+    usage::Sample self_;
+    std::optional<usage::Sample> xStart_;
+    BenchClock::time_point at_;
+};
+
+// Two stretches of `seconds` each after a second of warm-up: the first measures the
+// cost alone, the second the latency of input posted from a thread standing in for the
+// user (whose own wake-ups and events would count against the cost).
+Row measure(const Scenario& scenario, double seconds)
 {
     BenchServices services;
     Program program(services.services());
@@ -231,43 +276,91 @@ void measure(const Scenario& scenario, double seconds)
 
     const frmHypno& wheel = *program.loaded<frmHypno>();
     LatencyProbe probe;
+    CostMeter meter(getpid());
+    Row row{scenario.name, {}, {}, 0.0, 0.0, 0.0};
     frmHypno::Activity before;
     frmHypno::Activity after;
-    double cpuBefore = 0.0;
-    double cpuAfter = 0.0;
     BenchClock::time_point start;
     BenchClock::time_point end;
     {
         QEventLoop loop;
         const auto warmUp = std::chrono::seconds(1);
+        const auto stretch = std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
         QTimer::singleShot(warmUp, &loop, [&] {
             before = wheel.activity();
-            cpuBefore = cpuSeconds();
             start = BenchClock::now();
+            meter.start();
+        });
+        QTimer::singleShot(warmUp + stretch, &loop, [&] {
+            meter.stop(row);
+            after = wheel.activity();
+            end = BenchClock::now();
             probe.start();
         });
-        QTimer::singleShot(warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop, [&] {
-            after = wheel.activity();
-            cpuAfter = cpuSeconds();
-            end = BenchClock::now();
-            leaveWheel(program, loop);
-        });
+        QTimer::singleShot(warmUp + 2 * stretch, &loop, [&] { leaveWheel(program, loop); });
         loop.exec();
     }
     probe.finish();
     const double wall = std::chrono::duration<double>(end - start).count();
+    row.circles = static_cast<double>(after.circles - before.circles) / wall;
+    row.frames = static_cast<double>(after.framesPresented - before.framesPresented) / wall;
 
     const std::vector<double>& latencies = probe.latenciesMs();
+    row.latencyP99 = percentile(latencies, 0.99);
     std::printf("%s\n", scenario.name);
-    std::printf("  circles/s            %10.0f   (nominal 10000)\n", (after.circles - before.circles) / wall);
-    std::printf("  passes/s             %10.2f\n", (after.passes - before.passes) / wall);
-    std::printf("  frames presented/s   %10.1f\n", (after.framesPresented - before.framesPresented) / wall);
-    std::printf("  CPU s per wall s     %10.3f\n", (cpuAfter - cpuBefore) / wall);
+    std::printf("  circles/s            %10.0f   (nominal 10000)\n", row.circles);
+    std::printf("  passes/s             %10.2f\n", static_cast<double>(after.passes - before.passes) / wall);
+    std::printf("  frames presented/s   %10.1f\n", row.frames);
+    std::printf("  CPU s per wall s     %10.3f\n", row.self.cpu);
+    std::printf("  wake-ups/s           %10.1f   (all threads %.1f)\n", row.self.wakeUpsMainThread,
+                row.self.wakeUpsAllThreads);
+    if (row.xServerCpu)
+        std::printf("  X server CPU s/s     %10.3f\n", *row.xServerCpu);
+    else
+        std::printf("  X server CPU s/s            n/a   (no local X server for DISPLAY)\n");
     std::printf("  input latency ms     median %.3f  p99 %.3f  max %.3f  (%zu events)\n",
-                percentile(latencies, 0.5), percentile(latencies, 0.99),
+                percentile(latencies, 0.5), row.latencyP99,
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()), latencies.size());
     std::fflush(stdout);
     runFor(std::chrono::milliseconds(100));
+    return row;
+}
+
+// A screensaver of concentric rings in the same X server for the same time, measured
+// as the wheel is, for a cost to compare with.
+std::optional<Row> measurePeer(double seconds)
+{
+    const QString program = QStringLiteral("/usr/libexec/xscreensaver/moire2");
+    if (!QFileInfo(program).isExecutable()) {
+        std::printf("moire2 is not installed (Debian package xscreensaver-data-extra)\n");
+        return std::nullopt;
+    }
+    QProcess peer;
+    peer.start(program, {QStringLiteral("-geometry"), QStringLiteral("793x360")});
+    if (!peer.waitForStarted())
+        return std::nullopt;
+    Row row{"XScreenSaver moire2, 793 x 360", {}, {}, 0.0, 0.0, 0.0};
+    CostMeter meter(static_cast<pid_t>(peer.processId()));
+    runFor(std::chrono::seconds(1));
+    meter.start();
+    runFor(std::chrono::milliseconds(static_cast<long long>(seconds * 1000)));
+    meter.stop(row);
+    peer.kill();
+    peer.waitForFinished();
+    return row;
+}
+
+void printSideBySide(const std::vector<Row>& rows, double refreshHz)
+{
+    std::printf("\nside by side, %.0f Hz screen       CPU s/s   X server   wake-ups/s   frames/s   circles/s   p99 ms\n",
+                refreshHz);
+    for (const Row& row : rows) {
+        char x[16] = "     n/a";
+        if (row.xServerCpu)
+            std::snprintf(x, sizeof x, "%8.3f", *row.xServerCpu);
+        std::printf("  %-34s %7.3f   %s   %10.1f   %8.1f   %9.0f   %6.2f\n", row.name.c_str(), row.self.cpu, x,
+                    row.self.wakeUpsMainThread, row.frames, row.circles, row.latencyP99);
+    }
 }
 
 // Random input of every kind the colour wheel takes, as an impatient user would give it.
@@ -423,13 +516,22 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (!args.isEmpty() && args.first() == QStringLiteral("--soak")) {
         soak(args.size() > 1 ? args[1].toDouble() : 600.0);
     } else {
+        const bool peers = !args.isEmpty() && args.first() == QStringLiteral("--peers");
+        if (peers)
+            args.removeFirst();
         const double seconds = args.isEmpty() ? 10.0 : args.first().toDouble();
-        measure({"load-time values (Size 1000, Density 5, Width 2)", 0, 0, 0}, seconds);
-        measure({"Size 2200, Density 0.01, Width 50", 2200, 1, 50}, seconds);
+        std::vector<Row> rows;
+        rows.push_back(measure({"wheel, load-time values", 0, 0, 0}, seconds));
+        rows.push_back(measure({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, seconds));
+        if (peers)
+            if (std::optional<Row> peer = measurePeer(seconds))
+                rows.push_back(*peer);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        printSideBySide(rows, screen ? screen->refreshRate() : 0.0);
     }
     std::printf("peak resident memory   %8.2f MiB\n", peakResidentMiB());
     return 0;

@@ -94,14 +94,14 @@ void QtWebOpener::open(const QString& address)
              static_cast<long long>(address.size()));
 }
 
-QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath())
+QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()), events_(monotonic_)
 {
     process_.releaseAtEnd([this] { instance_.release(); });
 }
 
 Services QtServices::services()
 {
-    return Services{messages_, process_, instance_, files_, clock_, random_, settings_, web_};
+    return Services{messages_, process_, instance_, files_, clock_, monotonic_, events_, random_, settings_, web_};
 }
 
 } // namespace platform

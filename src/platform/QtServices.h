@@ -1,6 +1,7 @@
 #pragma once
 // The real platform services, over Qt and the C library.
 
+#include "platform/QtEventLoop.h"
 #include "platform/QtInstanceLock.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/Services.h"
@@ -39,6 +40,11 @@ public:
     QDate today() const override;
 };
 
+class SteadyClock final : public MonotonicClock {
+public:
+    time_point now() const override { return std::chrono::steady_clock::now(); }
+};
+
 class QtRandomSource final : public RandomSource {
 public:
     void randomize() override;
@@ -67,6 +73,8 @@ private:
     QtInstanceLock instance_;
     QtFileSystem files_;
     QtClock clock_;
+    SteadyClock monotonic_;
+    QtEventLoop events_;
     QtRandomSource random_;
     QtSettingsStore settings_;
     QtWebOpener web_;

@@ -5,6 +5,9 @@
 #include <QDate>
 #include <QString>
 
+#include <chrono>
+#include <optional>
+
 namespace platform {
 
 enum class MsgIcon { Information, Critical };
@@ -51,6 +54,27 @@ public:
     virtual QDate today() const = 0;
 };
 
+// Time for pacing: it only moves forward, whatever happens to the date and the time of
+// day, and reads without asking the kernel.
+class MonotonicClock {
+public:
+    using time_point = std::chrono::steady_clock::time_point;
+    virtual ~MonotonicClock() = default;
+    virtual time_point now() const = 0;
+};
+
+// The user-interface thread's event loop, as a long piece of work on that thread meets
+// it between its steps.
+class EventLoop {
+public:
+    virtual ~EventLoop() = default;
+    // Handles every event already waiting and returns without waiting for more.
+    virtual void handlePending() = 0;
+    // Sleeps until an event arrives or the deadline passes, whichever comes first, and
+    // handles what arrived; without a deadline it sleeps until an event arrives.
+    virtual void waitUntil(std::optional<MonotonicClock::time_point> deadline) = 0;
+};
+
 // Pseudo-random singles in [0, 1), reseeded from the system timer on request.
 class RandomSource {
 public:
@@ -81,6 +105,8 @@ struct Services {
     InstanceLock& instance;
     FileSystem& files;
     Clock& clock;
+    MonotonicClock& monotonic;
+    EventLoop& events;
     RandomSource& random;
     SettingsStore& settings;
     WebOpener& web;

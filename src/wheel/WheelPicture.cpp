@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -24,6 +26,7 @@ WheelPicture::WheelPicture(QSize logicalPixels, qreal devicePixelRatio)
 
 void WheelPicture::resize(QSize logicalPixels, qreal devicePixelRatio)
 {
+    holding_ = false;
     logical_ = logicalPixels;
     image_ = blankImage(logicalPixels, devicePixelRatio);
     changed_ = QRect(QPoint(0, 0), logical_);
@@ -33,6 +36,7 @@ void WheelPicture::setDevicePixelRatio(qreal devicePixelRatio)
 {
     if (devicePixelRatio == image_.devicePixelRatio())
         return;
+    paintHeldRing();
     image_ = image_.scaled((QSizeF(logical_) * devicePixelRatio).toSize(), Qt::IgnoreAspectRatio,
                            Qt::FastTransformation);
     image_.setDevicePixelRatio(devicePixelRatio);
@@ -51,11 +55,49 @@ float WheelPicture::ScaleHeight() const
 
 void WheelPicture::Cls()
 {
+    holding_ = false;
     image_.fill(Qt::black);
     changed_ = QRect(QPoint(0, 0), logical_);
 }
 
+const QImage& WheelPicture::image() const
+{
+    paintHeldRing();
+    return image_;
+}
+
 void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
+{
+    measureRing(x, y, radius, next_);
+    next_.colour = qRgb(colour.red, colour.green, colour.blue);
+    if (holding_) {
+        uchar* const bits = image_.bits();
+        for (int i = 0; i < static_cast<int>(held_.rows.size()); ++i) {
+            const int row = held_.firstRow + i;
+            const RowSpans* covering = next_.at(row);
+            if (!covering || *covering != held_.rows[static_cast<std::size_t>(i)])
+                paintRow(bits, row, held_.rows[static_cast<std::size_t>(i)], held_.colour);
+        }
+    }
+    std::swap(held_, next_);
+    holding_ = true;
+
+    const double dpr = image_.devicePixelRatio();
+    const double perTwip = dpr / platform::kTwipsPerPixel;
+    const double outer = std::abs(radius) * perTwip + std::max(1, drawWidth_) * dpr / 2.0;
+    const QRectF bounds(x * perTwip - outer, y * perTwip - outer, 2 * outer, 2 * outer);
+    const QRect logicalBounds =
+        QRectF(bounds.topLeft() / dpr, bounds.size() / dpr).toAlignedRect().adjusted(-1, -1, 1, 1);
+    changed_ |= logicalBounds & QRect(QPoint(0, 0), logical_);
+}
+
+const WheelPicture::RowSpans* WheelPicture::Ring::at(int row) const
+{
+    const int i = row - firstRow;
+    return i >= 0 && i < static_cast<int>(rows.size()) ? &rows[static_cast<std::size_t>(i)] : nullptr;
+}
+
+void WheelPicture::measureRing(float x, float y, float radius, Ring& ring) const
 {
     // Everything in device pixels; a pixel belongs to the ring when its centre lies
     // within half the pen width of the circle.
@@ -67,43 +109,65 @@ void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
     const double halfPen = std::max(1, drawWidth_) * dpr / 2.0;
     const double outer = r + halfPen;
     const double inner = std::max(0.0, r - halfPen);
-    const QRgb rgb = qRgb(colour.red, colour.green, colour.blue);
-
-    // One detach check per circle rather than one per row.
-    uchar* const bits = image_.bits();
-    const qsizetype bytesPerLine = image_.bytesPerLine();
     const int width = image_.width();
-    const auto fillSpan = [&](int row, int first, int last) {
-        first = std::max(first, 0);
-        last = std::min(last, width - 1);
-        if (first > last)
-            return;
-        auto* line = reinterpret_cast<QRgb*>(bits + row * bytesPerLine);
-        std::fill(line + first, line + last + 1, rgb);
-    };
+    const int height = image_.height();
 
     const int top = std::max(0, static_cast<int>(std::floor(cy - outer)));
-    const int bottom = std::min(image_.height() - 1, static_cast<int>(std::ceil(cy + outer)));
-    for (int row = top; row <= bottom; ++row) {
-        const double dy = row + 0.5 - cy;
+    const int bottom = std::min(height - 1, static_cast<int>(std::ceil(cy + outer)));
+    ring.firstRow = top;
+    ring.rows.assign(static_cast<std::size_t>(std::max(0, bottom - top + 1)), RowSpans{});
+    const auto clipped = [width](int from, int to) {
+        return std::pair{std::max(from, 0), std::min(to, width - 1)};
+    };
+    const auto measureRow = [&](double dy) {
+        RowSpans spans;
         if (std::abs(dy) > outer)
-            continue;
+            return spans;
         const double xo = std::sqrt(outer * outer - dy * dy);
         const int left = static_cast<int>(std::ceil(cx - xo - 0.5));
         const int right = static_cast<int>(std::floor(cx + xo - 0.5));
         if (std::abs(dy) >= inner) {
-            fillSpan(row, left, right);
-            continue;
+            std::tie(spans.from, spans.to) = clipped(left, right);
+            return spans;
         }
         const double xi = std::sqrt(inner * inner - dy * dy);
-        fillSpan(row, left, static_cast<int>(std::floor(cx - xi - 0.5)));
-        fillSpan(row, static_cast<int>(std::ceil(cx + xi - 0.5)), right);
-    }
+        std::tie(spans.from, spans.to) = clipped(left, static_cast<int>(std::floor(cx - xi - 0.5)));
+        std::tie(spans.from2, spans.to2) = clipped(static_cast<int>(std::ceil(cx + xi - 0.5)), right);
+        return spans;
+    };
 
-    const QRectF bounds(cx - outer, cy - outer, 2 * outer, 2 * outer);
-    const QRect logicalBounds =
-        QRectF(bounds.topLeft() / dpr, bounds.size() / dpr).toAlignedRect().adjusted(-1, -1, 1, 1);
-    changed_ |= logicalBounds & QRect(QPoint(0, 0), logical_);
+    // The rows at the same distance above and below the centre, when the centre lies on
+    // a pixel's edge or middle, have the same spans exactly: the square roots, most of
+    // a ring's cost, are then taken once for both.
+    const bool mirrored = 2.0 * cy == std::floor(2.0 * cy);
+    const int mirror = static_cast<int>(2.0 * cy) - 1;
+    for (int row = top; row <= bottom; ++row) {
+        const int twin = mirror - row;
+        RowSpans& spans = ring.rows[static_cast<std::size_t>(row - top)];
+        if (mirrored && twin < row && twin >= top)
+            spans = ring.rows[static_cast<std::size_t>(twin - top)];
+        else
+            spans = measureRow(row + 0.5 - cy);
+    }
+}
+
+void WheelPicture::paintRow(uchar* bits, int row, const RowSpans& spans, QRgb colour) const
+{
+    auto* line = reinterpret_cast<QRgb*>(bits + row * image_.bytesPerLine());
+    if (spans.from <= spans.to)
+        std::fill(line + spans.from, line + spans.to + 1, colour);
+    if (spans.from2 <= spans.to2)
+        std::fill(line + spans.from2, line + spans.to2 + 1, colour);
+}
+
+void WheelPicture::paintHeldRing() const
+{
+    if (!holding_)
+        return;
+    holding_ = false;
+    uchar* const bits = image_.bits();
+    for (int i = 0; i < static_cast<int>(held_.rows.size()); ++i)
+        paintRow(bits, held_.firstRow + i, held_.rows[static_cast<std::size_t>(i)], held_.colour);
 }
 
 QRect WheelPicture::takeChanged()

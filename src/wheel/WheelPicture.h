@@ -1,13 +1,17 @@
 #pragma once
 // The colour wheel's picture: a backing image that keeps what was drawn while the window
 // is covered, addressed in twips (15 to a logical pixel) and held at the screen's
-// device-pixel ratio so that rings stay crisp on dense screens.
+// device-pixel ratio so that rings stay crisp on dense screens. The latest ring is held
+// back until the next one or a look at the picture: where the next covers a row of it
+// exactly, that row is never painted, as nobody could have seen it.
 
 #include "wheel/modHypno.h"
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
+
+#include <vector>
 
 class WheelPicture final : public modHypno::DrawingSurface {
 public:
@@ -26,14 +30,37 @@ public:
     void setDrawWidth(int pixels) override { drawWidth_ = pixels; }
     int DrawWidth() const override { return drawWidth_; }
 
-    const QImage& image() const { return image_; }
+    const QImage& image() const;
     QSize logicalSize() const { return logical_; }
     // The part drawn on since the last call, in logical pixels.
     QRect takeChanged();
 
 private:
+    // A ring's pixels in one row: one span, or two either side of the hole.
+    struct RowSpans {
+        int from = 0;
+        int to = -1;
+        int from2 = 0;
+        int to2 = -1;
+        friend bool operator==(const RowSpans&, const RowSpans&) = default;
+    };
+    struct Ring {
+        int firstRow = 0;
+        std::vector<RowSpans> rows;
+        QRgb colour = 0;
+        const RowSpans* at(int row) const;
+    };
+    void measureRing(float x, float y, float radius, Ring& ring) const;
+    // Paints into the image's bits, fetched once per ring rather than once per row.
+    void paintRow(uchar* bits, int row, const RowSpans& spans, QRgb colour) const;
+    void paintHeldRing() const;
+
     QSize logical_;
-    QImage image_;
+    // Painted on when looked at: the held ring belongs to what is shown.
+    mutable QImage image_;
     int drawWidth_ = 1;
     QRect changed_;
+    mutable Ring held_;
+    mutable bool holding_ = false;
+    Ring next_;
 };

@@ -4,11 +4,11 @@
 #include "app/Program.h"
 #include "frame/mdifrm.h"
 #include "platform/FormTimer.h"
+#include "platform/Services.h"
 #include "platform/Twips.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,7 +19,6 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <thread>
 
 using namespace std::chrono_literals;
 using platform::FontSpec;
@@ -58,7 +57,8 @@ constexpr PaceClock::duration CirclePeriod = 100us;
 // the screen shows only whole frames; further behind than this, the schedule starts
 // afresh rather than racing through the backlog.
 constexpr PaceClock::duration MaxLag = 50ms;
-// The picture reaches the screen at least this often while drawing.
+// The picture reaches the screen at least this often while drawing, whatever the screen
+// says of its refresh.
 constexpr PaceClock::duration LongestFrame = 20ms;
 
 void applyChannel(modHypno::ColorChannel& channel, const design::Channel& d)
@@ -73,8 +73,7 @@ PaceClock::duration refreshInterval(const QScreen* screen)
     const qreal hz = screen ? screen->refreshRate() : 0.0;
     if (hz <= 0.0)
         return LongestFrame;
-    const auto interval = std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(1.0 / hz));
-    return std::min(interval, LongestFrame);
+    return std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(1.0 / hz));
 }
 
 } // namespace
@@ -82,10 +81,11 @@ PaceClock::duration refreshInterval(const QScreen* screen)
 frmHypno::frmHypno(Program& program)
     : MdiChildForm(program, QStringLiteral("frmHypno")),
       wheel_(program.Wheel),
+      clock_(program.services().monotonic),
+      events_(program.services().events),
       picture_(QSize(platform::twipsToPixels(design::ClientWidth), platform::twipsToPixels(design::ClientHeight)),
                devicePixelRatioF()),
-      pacer_(CirclePeriod, MaxLag),
-      presentGate_(LongestFrame),
+      schedule_(CirclePeriod, MaxLag, LongestFrame),
       yield_([this] { pacedYield(); })
 {
     setWindowTitle(design::Caption);
@@ -235,19 +235,29 @@ void frmHypno::replaceYield(modHypno::YieldHook hook)
 
 void frmHypno::pacedYield()
 {
-    const PaceClock::time_point due = pacer_.nextDue(PaceClock::now());
-    presentIfDue(PaceClock::now());
-    // Qt's event loop cannot wait for less than a millisecond, and the wait is at most
-    // one circle period; events that arrive meanwhile are handled right after it.
-    std::this_thread::sleep_until(due);
-    QCoreApplication::processEvents();
+    const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now());
+    if (step.present)
+        present();
+    if (!step.sleepUntil)
+        events_.handlePending();
+    // Each wait ends early for an event, which is handled there and then; a Back or a
+    // closed frame ends the pass at once rather than at the frame.
+    while (step.sleepUntil && !wheel_.StopRequested && !outOfSight_ && clock_.now() < *step.sleepUntil)
+        events_.waitUntil(step.sleepUntil);
+    if (outOfSight_)
+        holdWhileOutOfSight();
 }
 
-void frmHypno::presentIfDue(PaceClock::time_point now)
+void frmHypno::holdWhileOutOfSight()
 {
-    if (!presentGate_.open(now))
-        return;
-    presentGate_.setInterval(refreshInterval(screen()));
+    while (outOfSight_ && !wheel_.StopRequested)
+        events_.waitUntil(std::nullopt);
+    schedule_.restart();
+}
+
+void frmHypno::present()
+{
+    schedule_.setRefreshInterval(refreshInterval(screen()));
     const QRect changed = picture_.takeChanged();
     if (!changed.isEmpty())
         repaint(changed);
@@ -292,6 +302,21 @@ void frmHypno::contextMenuEvent(QContextMenuEvent* event)
     // A right click has already opened the menu on its button press.
     if (event->reason() != QContextMenuEvent::Mouse)
         Form_MouseDown(Qt::RightButton, mapToGlobal(rect().center()));
+}
+
+void frmHypno::showEvent(QShowEvent* event)
+{
+    MdiChildForm::showEvent(event);
+    schedule_.setRefreshInterval(refreshInterval(screen()));
+    outOfSight_ = false;
+    Timer1->setHeld(false);
+}
+
+void frmHypno::hideEvent(QHideEvent* event)
+{
+    MdiChildForm::hideEvent(event);
+    outOfSight_ = true;
+    Timer1->setHeld(true);
 }
 
 void frmHypno::detach()

@@ -1,7 +1,8 @@
 #pragma once
 // The colour-wheel window: the drawing surface of the colour wheel inside the frame. Its
 // 1 ms timer runs one renderer pass per tick; between circles the pass yields here, and
-// the window paces the drawing and brings the picture to the screen.
+// the window paces the drawing, brings the picture to the screen and holds the drawing
+// while it is out of sight.
 
 #include "frame/FrameDisplay.h"
 #include "frame/MdiChildForm.h"
@@ -11,7 +12,9 @@
 
 class QLabel;
 namespace platform {
+class EventLoop;
 class FormTimer;
+class MonotonicClock;
 }
 
 class frmHypno final : public MdiChildForm, public modHypno::DrawingSurface, public FrameDisplay {
@@ -32,6 +35,9 @@ public:
 
     // What the passes call after each circle; the window's own pacing unless replaced.
     void replaceYield(modHypno::YieldHook hook);
+    // The window's own yield: handles what is pending, and sleeps in the event loop until
+    // the next frame once the drawing is ahead of its schedule.
+    void pacedYield();
     // What the window has done since it loaded, for measuring its pace.
     struct Activity {
         long long circles = 0;
@@ -65,17 +71,23 @@ protected:
     // left click, the Menu key or Shift+F10 opens the File menu like a right click.
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // A minimised frame hides its children without making them invisible; the wheel
+    // then draws nothing and its timer wakes nobody until it is back.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void detach() override;
     void leaving() override;
 
 private:
-    void pacedYield();
-    void presentIfDue(PaceClock::time_point now);
+    void present();
+    void holdWhileOutOfSight();
 
     modHypno::WheelState& wheel_;
+    const platform::MonotonicClock& clock_;
+    platform::EventLoop& events_;
     WheelPicture picture_;
-    CirclePacer pacer_;
-    PresentGate presentGate_;
+    WheelSchedule schedule_;
+    bool outOfSight_ = false;
     modHypno::YieldHook yield_;
     Activity activity_;
 

@@ -36,7 +36,8 @@ protected:
     explicit MovieWindow(platform::RandomSource* random = nullptr)
     {
         program = std::make_unique<Program>(platform::Services{fake.messages, fake.process, fake.instance,
-                                                               fake.files, fake.clock, random ? *random : fake.random,
+                                                               fake.files, fake.clock, fake.monotonic, fake.events,
+                                                               random ? *random : fake.random,
                                                                fake.settings, fake.web});
         InstallShell(*program);
         program->form<frmMain>().Show();

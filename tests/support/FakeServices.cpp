@@ -1,5 +1,10 @@
 #include "FakeServices.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <stdexcept>
+
 namespace fakes {
 
 platform::MsgResult MessageBoxes::show(const QString& text, platform::MsgIcon icon, platform::MsgButtons buttons)
@@ -28,6 +33,36 @@ void FileSystem::addMovies()
 {
     for (const char* name : {"/Pendulum.swf", "/BoxUpward.swf", "/BoxDownward.swf"})
         present.insert(folder + QString::fromLatin1(name));
+}
+
+void EventLoop::handlePending()
+{
+    ++pendingCalls;
+    QCoreApplication::processEvents();
+}
+
+void EventLoop::waitUntil(std::optional<platform::MonotonicClock::time_point> deadline)
+{
+    ++waits;
+    deadlines.push_back(deadline);
+    const auto next = arrivals_.begin();
+    if (next != arrivals_.end() && (!deadline || next->first < *deadline)) {
+        clock_.at = std::max(clock_.at, next->first);
+        const std::function<void()> action = next->second;
+        arrivals_.erase(next);
+        action();
+        QCoreApplication::processEvents();
+        return;
+    }
+    // A real loop would sleep for ever here; a test that lets it has forgotten an event.
+    if (!deadline)
+        throw std::logic_error("waiting for an event that no test will send");
+    clock_.at = std::max(clock_.at, *deadline);
+}
+
+void EventLoop::arrive(std::chrono::nanoseconds after, std::function<void()> action)
+{
+    arrivals_.emplace(clock_.at + after, std::move(action));
 }
 
 float RandomSource::next()

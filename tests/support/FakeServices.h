@@ -1,7 +1,8 @@
 #pragma once
 // Stand-ins for the platform services: message boxes answered from a script, a process
 // whose end is recorded, a folder of files that exist by name, a settable clock and
-// random source, an in-memory settings store and a recorder of opened web addresses.
+// random source, a monotonic clock that moves only when told and an event loop whose
+// waits move it, an in-memory settings store and a recorder of opened web addresses.
 
 #include "platform/Services.h"
 
@@ -11,8 +12,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace fakes {
@@ -79,6 +83,37 @@ public:
     QDate date{2026, 12, 8};
 };
 
+class MonotonicClock final : public platform::MonotonicClock {
+public:
+    time_point now() const override { return at; }
+    // Far from the clock's epoch, as a real one is, so that nothing takes its zero for a
+    // moment in the past.
+    time_point at = time_point{} + std::chrono::hours(100);
+};
+
+// An event loop in which no real time passes. Its waits move the monotonic clock on:
+// to the first scripted arrival before the deadline, whose action then runs as the
+// handling of that event, or else to the deadline itself. Handling what is pending runs
+// Qt's queue (the events a test sends are already handled by then).
+class EventLoop final : public platform::EventLoop {
+public:
+    explicit EventLoop(MonotonicClock& clock) : clock_(clock) {}
+    void handlePending() override;
+    void waitUntil(std::optional<platform::MonotonicClock::time_point> deadline) override;
+
+    // An event that arrives `after` from now, while the loop waits.
+    void arrive(std::chrono::nanoseconds after, std::function<void()> action);
+
+    int pendingCalls = 0;
+    int waits = 0;
+    // Deadlines of the waits, in order; nullopt for a wait without one.
+    std::vector<std::optional<platform::MonotonicClock::time_point>> deadlines;
+
+private:
+    MonotonicClock& clock_;
+    std::multimap<platform::MonotonicClock::time_point, std::function<void()>> arrivals_;
+};
+
 class RandomSource final : public platform::RandomSource {
 public:
     void randomize() override { ++randomized; }
@@ -110,7 +145,7 @@ public:
     Services() { files.addMovies(); }
     platform::Services services()
     {
-        return platform::Services{messages, process, instance, files, clock, random, settings, web};
+        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web};
     }
 
     MessageBoxes messages;
@@ -118,6 +153,8 @@ public:
     InstanceLock instance;
     FileSystem files;
     Clock clock;
+    MonotonicClock monotonic;
+    EventLoop events{monotonic};
     RandomSource random;
     SettingsStore settings;
     WebOpener web;

@@ -2,6 +2,7 @@
 // A program with the colour wheel on screen, as the chooser's Proceed leaves it, and
 // ticks of the colour-wheel window run by hand. Each circle is seen from inside the
 // yield that follows it, where a test can act as a user would in the middle of a pass.
+// Time is the fake monotonic clock's, moved only by the fake event loop's waits.
 
 #include "Controls.h"
 #include "FakeServices.h"
@@ -22,6 +23,7 @@ struct SeenCircle {
     float radius;
     modHypno::Rgb colour;
     int penWidth;
+    platform::MonotonicClock::time_point at;
 };
 
 class WheelRun {
@@ -32,17 +34,23 @@ public:
         program.form<frmMain>();
     }
 
-    enum class Yield { Recorded, Windows };
+    enum class Yield { Recorded, Paced };
 
-    // Color Wheel and Proceed on the chooser. The window's own yield paces the pass in
-    // real time; the recorded one runs it at once.
+    // Color Wheel and Proceed on the chooser. The recorded yield runs a pass at once; the
+    // paced one goes on into the window's own yield, which paces it on the fake clock.
     void proceed(Yield yield = Yield::Recorded)
     {
         frmMain& chooser = program.form<frmMain>();
         control<QRadioButton>(chooser, indexed("OptHypno", 0))->setChecked(true);
         chooser.cmdNext_Click();
+        frmHypno* window = &wheel();
         if (yield == Yield::Recorded)
-            wheel().replaceYield([this] { yielded(); });
+            window->replaceYield([this] { yielded(); });
+        else
+            window->replaceYield([this, window] {
+                yielded();
+                window->pacedYield();
+            });
     }
 
     frmHypno& wheel() { return *program.loaded<frmHypno>(); }
@@ -82,7 +90,7 @@ private:
         seen_.push_back({s.Radius,
                          {static_cast<std::uint8_t>(s.Red.Level), static_cast<std::uint8_t>(s.Green.Level),
                           static_cast<std::uint8_t>(s.Blue.Level)},
-                         program.loaded<frmHypno>() ? wheel().DrawWidth() : -1});
+                         program.loaded<frmHypno>() ? wheel().DrawWidth() : -1, fx.monotonic.now()});
         if (during_)
             during_(static_cast<int>(seen_.size()));
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -72,6 +74,73 @@ TEST(PresentGate, AfterALongPauseItOpensAtOnceAndRestartsTheGrid)
     EXPECT_TRUE(gate.open(now));
     EXPECT_FALSE(gate.open(now + 19ms));
     EXPECT_TRUE(gate.open(now + 20ms));
+}
+
+TEST(WheelSchedule, AheadOfTheCirclesItPresentsAndSleepsToTheNextFrame)
+{
+    WheelSchedule schedule(100us, 50ms, 20ms);
+    schedule.setRefreshInterval(16ms);
+    PaceClock::time_point now{};
+    const WheelSchedule::AfterCircle first = schedule.afterCircle(now);
+    EXPECT_TRUE(first.present);
+    ASSERT_TRUE(first.sleepUntil);
+    EXPECT_EQ(*first.sleepUntil - now, 16ms);
+
+    // At the frame, the circles due by then follow one another without a sleep and
+    // without a present, until the drawing is ahead again.
+    now = *first.sleepUntil;
+    int drawn = 0;
+    WheelSchedule::AfterCircle step;
+    do {
+        step = schedule.afterCircle(now);
+        ++drawn;
+        EXPECT_EQ(step.present, !!step.sleepUntil) << "circle " << drawn;
+    } while (!step.sleepUntil);
+    EXPECT_EQ(drawn, 160);
+    EXPECT_EQ(*step.sleepUntil - now, 16ms);
+}
+
+TEST(WheelSchedule, BehindItNeverSleepsAndPresentsOnTheRefreshGridWithinTheLongestFrame)
+{
+    // A screen of unknown refresh (taken as the longest frame) and one of 60-odd Hz.
+    for (const PaceClock::duration refresh : {PaceClock::duration(40ms), PaceClock::duration(16ms)}) {
+        WheelSchedule schedule(100us, 50ms, 20ms);
+        schedule.setRefreshInterval(refresh);
+        const PaceClock::duration frame = std::min(refresh, PaceClock::duration(20ms));
+        PaceClock::time_point now{};
+        std::vector<PaceClock::time_point> presents{now};
+        schedule.afterCircle(now);
+        // The first circle took a millisecond and each after it takes 110 µs: the drawing
+        // is behind from the start and falls further behind.
+        now += 1ms;
+        for (int circle = 1; circle < 2000; ++circle, now += 110us) {
+            const WheelSchedule::AfterCircle step = schedule.afterCircle(now);
+            ASSERT_FALSE(step.sleepUntil) << "circle " << circle;
+            if (step.present)
+                presents.push_back(now);
+        }
+        ASSERT_GE(presents.size(), 2u);
+        for (std::size_t i = 1; i < presents.size(); ++i) {
+            // A present goes out between circles, so up to one circle's drawing late.
+            EXPECT_LE(presents[i] - presents[i - 1], 20ms + 110us) << "present " << i;
+            EXPECT_GE(presents[i] - presents[i - 1], frame - 110us) << "present " << i;
+        }
+        EXPECT_GE(now - presents.back(), 0ms);
+        EXPECT_LT(now - presents.back(), 20ms);
+    }
+}
+
+TEST(WheelSchedule, ARestartOwesNoCirclesForTheTimeHeld)
+{
+    WheelSchedule schedule(100us, 50ms, 20ms);
+    PaceClock::time_point now{};
+    schedule.afterCircle(now);
+    now += 30ms;
+    // Within the allowed lag: the 300 circles owed are drawn without a sleep...
+    EXPECT_FALSE(schedule.afterCircle(now).sleepUntil);
+    schedule.restart();
+    // ...but after a restart the next circle is due a period on.
+    EXPECT_TRUE(schedule.afterCircle(now).sleepUntil);
 }
 
 } // namespace

@@ -89,6 +89,56 @@ TEST(WheelPicture, TheSmallestCircleStillShowsAndLargeOnesAreCutAtTheEdges)
     EXPECT_TRUE(lit(picture.image(), 793, 359 - 146));
 }
 
+TEST(WheelPicture, ACircleCutByTheTopEdgeIsTheMirrorImageOfOneCutByTheBottom)
+{
+    // Centres on a pixel's edge and on its middle, where rows above and below the centre
+    // are drawn in pairs, and one off both, where each row is drawn alone.
+    for (const float centreRow : {30.0f, 30.5f, 30.4f}) {
+        WheelPicture top(QSize(200, 120), 1.0);
+        WheelPicture bottom(QSize(200, 120), 1.0);
+        top.setDrawWidth(7);
+        bottom.setDrawWidth(7);
+        top.Circle(1500.0f, centreRow * 15.0f, 600.0f, {200, 100, 50});
+        bottom.Circle(1500.0f, (120.0f - centreRow) * 15.0f, 600.0f, {200, 100, 50});
+        EXPECT_GT(litCount(top.image()), 0);
+        EXPECT_EQ(top.image(), bottom.image().mirrored(false, true)) << "centre row " << centreRow;
+    }
+}
+
+TEST(WheelPicture, RingsHeldBackShowTheSameAsRingsPaintedAtOnce)
+{
+    // One picture is looked at after every ring, which paints each at once; the other
+    // only now and then. Runs of nearly equal rings, as a dense wide wheel draws them,
+    // with a pen change, a clear and a move to a denser screen between them.
+    WheelPicture eager(QSize(300, 200), 1.0);
+    WheelPicture lazy(QSize(300, 200), 1.0);
+    int ring = 0;
+    const auto draw = [&](float radius, int pen) {
+        const modHypno::Rgb colour{static_cast<std::uint8_t>(ring * 5), static_cast<std::uint8_t>(ring * 2),
+                                   static_cast<std::uint8_t>(ring * 3)};
+        for (WheelPicture* picture : {&eager, &lazy}) {
+            picture->setDrawWidth(pen);
+            picture->Circle(2250.0f, 1500.0f, radius, colour);
+        }
+        eager.image();
+        ++ring;
+    };
+    for (int i = 0; i < 400; ++i)
+        draw(600.0f + 0.01f * static_cast<float>(i) * 37.0f, 20);
+    ASSERT_EQ(eager.image(), lazy.image());
+    for (int i = 0; i < 50; ++i)
+        draw(300.0f + 5.0f * static_cast<float>(i), i < 25 ? 2 : 9);
+    for (WheelPicture* picture : {&eager, &lazy})
+        picture->Cls();
+    draw(900.0f, 30);
+    for (WheelPicture* picture : {&eager, &lazy})
+        picture->setDevicePixelRatio(2.0);
+    draw(910.0f, 30);
+    draw(910.5f, 30);
+    EXPECT_EQ(eager.image(), lazy.image());
+    EXPECT_GT(litCount(lazy.image()), 0);
+}
+
 TEST(WheelPicture, ClearingBlanksItAndReportsTheWholeAsChanged)
 {
     WheelPicture picture(QSize(120, 80), 1.0);

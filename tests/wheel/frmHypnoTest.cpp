@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -228,22 +227,6 @@ TEST_F(Wheel, AResizeClearsThePictureAndRemeasuresTheCentre)
     // 601 pixels are 9015 twips, whose half rounds to the even 4508.
     EXPECT_EQ(state().CenterX, 4508);
     EXPECT_EQ(state().CenterY, 2258);
-}
-
-TEST(WheelPace, APassAtTheLoadTimeValuesTakesAtLeastTwoHundredCirclePeriods)
-{
-    WheelRun run;
-    run.proceed(WheelRun::Yield::Windows);
-    frmHypno& window = run.wheel();
-    const long long framesBefore = window.activity().framesPresented;
-    QElapsedTimer clock;
-    clock.start();
-    control<platform::FormTimer>(window, "Timer1")->tick();
-    // Never faster than 10,000 circles a second, however fast the machine.
-    EXPECT_GE(clock.nsecsElapsed(), 200 * 100'000LL);
-    EXPECT_GT(window.activity().framesPresented, framesBefore);
-    EXPECT_EQ(window.activity().circles, 200);
-    EXPECT_EQ(window.activity().passes, 1);
 }
 
 } // namespace
