@@ -18,7 +18,8 @@
 //    over the budget, the movie is refused;
 //  - the text of all text fields together, in bytes as stored: over the budget, the movie
 //    is refused;
-//  - display objects alive at once, sprites' included: a placement past it is dropped;
+//  - display objects alive at once, sprites' included, and as many made in one frame: a
+//    placement past either is dropped;
 //  - edges of all objects alive at once (each shape's edges once for every object that
 //    shows it): a placement past it is dropped;
 //  - drawing work in one frame (see Renderer): the drawing past it is dropped for that frame.
@@ -42,7 +43,7 @@ struct Limits {
     std::size_t maxRecords = 300000;
     std::size_t maxTextBytes = 64u << 10;
     // Nesting multiplies objects, so a few bytes could otherwise ask for billions.
-    std::size_t maxDisplayObjects = 100000;
+    std::size_t maxDisplayObjects = 20000;
     std::size_t maxEdgesAlive = 1u << 18;
     // In the renderer's units of work per row of pixels drawn: about 7,500 edges crossing
     // every row, which a slow machine draws in about half a second. A sample movie of a

@@ -20,6 +20,9 @@ TimelinePlayer::~TimelinePlayer() = default;
 
 void TimelinePlayer::advance()
 {
+    // The movie's own timeline starts each frame; its sprites' run within it.
+    if (ancestors_.empty())
+        budget_->startFrame();
     for (auto& [depth, object] : list_)
         if (object.sprite)
             object.sprite->advance();

@@ -14,12 +14,18 @@ namespace swf {
 class TimelinePlayer;
 
 // Counts the display objects alive in one playing movie, sprites' lists included, and the
-// edges they draw: what one frame of it costs.
+// edges they draw: what one frame of it costs. It also counts the objects made in one frame,
+// up to as many as may be alive: sprites that replace their children over and over would
+// otherwise make billions while few are ever alive at once.
 class ObjectBudget {
 public:
     ObjectBudget(std::size_t objects, std::size_t edges) : maxObjects_(objects), maxEdges_(edges) {}
     // Whether one more object drawing that many edges fits.
-    bool admits(std::size_t edges) const { return live_ < maxObjects_ && edges <= maxEdges_ - edges_; }
+    bool admits(std::size_t edges) const
+    {
+        return live_ < maxObjects_ && made_ < maxObjects_ && edges <= maxEdges_ - edges_;
+    }
+    void startFrame() { made_ = 0; }
 
     // Held by each object while it lives.
     class Share {
@@ -28,6 +34,7 @@ public:
         Share(std::shared_ptr<ObjectBudget> budget, std::size_t edges) : budget_(std::move(budget)), edges_(edges)
         {
             ++budget_->live_;
+            ++budget_->made_;
             budget_->edges_ += edges_;
         }
         Share(Share&& other) noexcept = default;
@@ -57,6 +64,7 @@ private:
     std::size_t maxObjects_;
     std::size_t maxEdges_;
     std::size_t live_ = 0;
+    std::size_t made_ = 0;
     std::size_t edges_ = 0;
 };
 

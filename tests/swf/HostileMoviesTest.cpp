@@ -61,7 +61,11 @@ const Decision kDecisions[] = {
     {"stroked-edges-20000.swf", nullptr, 1},
     {"stroked-edges-100000.swf", nullptr, 1},
     // Two to the 29th squares asked for; objects stop at their budget.
-    {"sprite-tree-30.swf", nullptr, 100000},
+    {"sprite-tree-30.swf", nullptr, 20000},
+    // Two to the 30th objects made, but one chain of 31 alive at a time: what is made in
+    // one frame stops at the objects' budget, and past it each replacement is dropped while
+    // the object it replaces goes, all the way up to the movie's own sprite.
+    {"sprite-tree-30-replacing.swf", nullptr, 1},
     // Bitmaps without data are never made; the shape that shows the first remains.
     {"empty-bitmaps-32.swf", nullptr, 1},
     {"full-bitmaps-8.swf", nullptr, 1},

@@ -66,8 +66,9 @@ std::vector<std::uint8_t> crossingEdges(int count, bool stroked)
     return oneFrame(movie);
 }
 
-// Each level places the level below twice: 2^29 squares asked for.
-std::vector<std::uint8_t> spriteTree()
+// Each level places the level below twice: 2^29 squares asked for. Replacing, the second
+// placement takes the first one's depth: few objects are alive at once, but as many are made.
+std::vector<std::uint8_t> spriteTree(bool replacing)
 {
     MovieBuilder movie = newMovie();
     ShapeBuilder square;
@@ -77,7 +78,7 @@ std::vector<std::uint8_t> spriteTree()
         TimelineBuilder sprite;
         placeAt(sprite, 1, below);
         PlaceObject beside;
-        beside.depth = 2;
+        beside.depth = replacing ? 1 : 2;
         beside.characterId = below;
         beside.matrix = Matrix::translation(level * 11, level * 7);
         sprite.place(beside);
@@ -296,7 +297,9 @@ const std::vector<HostileMovie>& hostileMovies()
          [] { return crossingEdges(20000, true); }},
         {"stroked-edges-100000.swf", "100,000 stroked edges crossing the stage",
          [] { return crossingEdges(100000, true); }},
-        {"sprite-tree-30.swf", "a binary tree of sprites 30 deep", spriteTree},
+        {"sprite-tree-30.swf", "a binary tree of sprites 30 deep", [] { return spriteTree(false); }},
+        {"sprite-tree-30-replacing.swf", "a binary tree of sprites 30 deep, each replacing its first child",
+         [] { return spriteTree(true); }},
         {"empty-bitmaps-32.swf", "32 lossless bitmaps of 4096 x 4096 without data",
          [] { return bitmaps(32, 4096, {}); }},
         {"full-bitmaps-8.swf", "8 lossless bitmaps of 2048 x 2048, 16 MiB each decoded",
