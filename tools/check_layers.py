@@ -27,8 +27,8 @@ MAY_USE = {
 }
 
 # Where a folder may use only some headers of a layer: the writer shares the player's
-# tag codes and nothing else of it.
-ONLY_HEADERS = {("swfwriter", "swf"): {"TagCode.h"}}
+# tag and action codes and nothing else of it.
+ONLY_HEADERS = {("swfwriter", "swf"): {"TagCode.h", "ActionCode.h"}}
 
 # Libraries that are not named after their folder.
 LIBRARY_FOLDER = {"swf_tag_codes": "swf", "swf_writer": "swfwriter"}

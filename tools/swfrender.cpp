@@ -1,6 +1,7 @@
 // swfrender FILE [--frames 1,16] [--size WxH] [--out PREFIX]
-// Renders chosen frames of a movie to PREFIX.fNNNN.png (frame 1 is the first frame shown;
-// the default size is the stage size, the default prefix the file name without .swf).
+// Renders chosen frames of a movie to PREFIX.fNNNN.png. Frame N is the Nth frame shown as
+// the movie plays, following its stops and jumps, so that the pictures are what a viewer
+// sees; the default size is the stage size, the default prefix the file name without .swf.
 // A stage larger than kMostSide a side or kMostPixels in all is refused unless --size asks
 // for a size: a damaged header can declare one of gigapixels. Each image is written whole
 // or not at all.

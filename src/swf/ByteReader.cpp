@@ -144,16 +144,19 @@ ColorTransform ByteReader::colorTransform(bool withAlpha)
 
 std::uint32_t BitReader::ubits(int count)
 {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) {
+    // As many bits at a time as the byte at hand holds: a shape is thousands of fields.
+    std::uint64_t value = 0;
+    while (count > 0) {
         if (bitsLeft_ == 0) {
             current_ = bytes_.u8();
             bitsLeft_ = 8;
         }
-        --bitsLeft_;
-        value = (value << 1) | ((current_ >> bitsLeft_) & 1u);
+        const int taken = std::min(count, bitsLeft_);
+        bitsLeft_ -= taken;
+        value = (value << taken) | ((current_ >> bitsLeft_) & ((1u << taken) - 1u));
+        count -= taken;
     }
-    return value;
+    return static_cast<std::uint32_t>(value);
 }
 
 std::int32_t BitReader::sbits(int count)

@@ -45,6 +45,11 @@ struct Limits {
     // Nesting multiplies objects, so a few bytes could otherwise ask for billions.
     std::size_t maxDisplayObjects = 20000;
     std::size_t maxEdgesAlive = 1u << 18;
+    // Jumps actions may make in one frame of the movie, on one timeline and on all: a frame
+    // whose actions jump to a frame whose actions jump back would otherwise never end, and
+    // each jump back rebuilds a display list. Real movies jump once or twice a timeline.
+    int maxJumpsPerTimeline = 16;
+    int maxJumpsPerFrame = 1024;
     // In the renderer's units of work per row of pixels drawn: about 7,500 edges crossing
     // every row, which a slow machine draws in about half a second. A sample movie of a
     // hundred layers, each over the whole stage, needs 4,700.

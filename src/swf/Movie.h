@@ -5,6 +5,7 @@
 
 #include "swf/ColorTransform.h"
 #include "swf/Container.h"
+#include "swf/FrameAction.h"
 #include "swf/Limits.h"
 #include "swf/Shape.h"
 
@@ -16,6 +17,7 @@
 #include <QTransform>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -36,14 +38,21 @@ struct PlaceCommand {
     std::optional<std::uint16_t> ratio;
     std::optional<std::uint16_t> clipDepth;
     std::optional<bool> visible;
+    // The instance name that actions find a sprite by.
+    std::optional<QByteArray> name;
 };
 
 struct Frame {
     std::vector<PlaceCommand> commands;
+    // One block for each DoAction of the frame, run once its display list is in place.
+    std::vector<ActionBlock> actions;
 };
 
 struct Timeline {
     std::vector<Frame> frames;
+    // Frame labels in lower case, as actions match them whatever their case, and the
+    // 0-based frame each names.
+    std::map<QByteArray, int> labels;
 };
 
 struct ShapeCharacter {

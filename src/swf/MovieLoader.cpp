@@ -64,6 +64,20 @@ public:
                 pending = Frame{};
                 continue;
             }
+            if (code == TagCode::DoAction) {
+                // Movies of the later script engine keep these only for older players.
+                ActionBlock block = actionScript3_ ? ActionBlock{} : readActionBlock(tag);
+                if (!block.empty())
+                    pending.actions.push_back(std::move(block));
+                continue;
+            }
+            if (code == TagCode::FrameLabel) {
+                // The first frame to carry a label keeps it.
+                const QByteArray label = tag.string();
+                if (tag.ok())
+                    timeline.labels.emplace(label.toLower(), static_cast<int>(timeline.frames.size()));
+                continue;
+            }
             if (!readControlTag(code, tag, pending, spriteId) && nesting == 0)
                 readDefinition(code, tag, nesting);
         }
@@ -74,7 +88,7 @@ public:
 private:
     static void keepPending(Timeline& timeline, Frame& pending)
     {
-        if (!pending.commands.empty())
+        if (!pending.commands.empty() || !pending.actions.empty())
             timeline.frames.push_back(std::move(pending));
     }
 
@@ -134,7 +148,7 @@ private:
         if (flags & 0x10)
             command.ratio = tag.u16();
         if (flags & 0x20)
-            tag.string();
+            command.name = tag.string();
         if (flags & 0x40)
             command.clipDepth = tag.u16();
         if (version3 && (flags3 & 0x01) != 0) {
@@ -231,6 +245,9 @@ private:
         switch (code) {
         case TagCode::SetBackgroundColor:
             movie_.background = tag.rgb();
+            break;
+        case TagCode::FileAttributes:
+            actionScript3_ = (tag.u8() & 0x08) != 0;
             break;
         case TagCode::DefineShape: readShape(tag, 1); break;
         case TagCode::DefineShape2: readShape(tag, 2); break;
@@ -688,6 +705,7 @@ private:
     std::size_t imageBytes_ = 0;
     std::size_t textBytes_ = 0;
     QString refusal_;
+    bool actionScript3_ = false;
 };
 
 } // namespace

@@ -25,12 +25,12 @@ void MoviePlayer::clear()
     advanced_ = 0;
 }
 
-void MoviePlayer::advance()
+bool MoviePlayer::advance()
 {
     if (!root_)
-        return;
-    root_->advance();
+        return false;
     ++advanced_;
+    return root_->advance();
 }
 
 QColor MoviePlayer::movieBackground() const

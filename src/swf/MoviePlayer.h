@@ -29,7 +29,9 @@ public:
     int currentFrame() const { return root_ ? root_->currentFrame() : 0; }
     qint64 framesAdvanced() const { return advanced_; }
 
-    void advance();
+    // Runs the movie's next frame; returns whether the picture may have changed, which it
+    // has not when every timeline rests.
+    bool advance();
 
     // The movie's own background, or white when it sets none or nothing is loaded.
     QColor movieBackground() const;

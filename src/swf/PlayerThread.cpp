@@ -189,17 +189,16 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
             } else {
                 const qint64 now = elapsed.elapsed();
                 const qint64 due = clock.dueFrame(now);
+                // A movie that has stopped is not drawn again until it moves.
                 if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
-                    player.advance();
+                    redraw = player.advance() || redraw;
                     clockFrame = 0;
                     clock.restart(clock.rate(), 0, now);
-                    redraw = true;
-                } else if (clockFrame < due) {
+                } else {
                     // Every due frame runs, as the display list depends on each, but only
                     // the last is drawn.
                     for (; clockFrame < due; ++clockFrame)
-                        player.advance();
-                    redraw = true;
+                        redraw = player.advance() || redraw;
                 }
                 shared->shown.currentFrame = player.currentFrame();
                 shared->shown.framesAdvanced = player.framesAdvanced();

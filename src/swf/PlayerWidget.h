@@ -1,8 +1,9 @@
 #pragma once
 // A widget that plays an SWF movie file: it loads the file named by its movie property,
-// starts it at once and loops it for ever at the file's frame rate, antialiased, scaled to
-// fit with its proportions kept and centred, with the borders in the background colour.
-// It does nothing while hidden or minimised.
+// starts it at once and plays it at the file's frame rate, looping as the movie does unless
+// its actions stop or move it, antialiased, scaled to fit with its proportions kept and
+// centred, with the borders in the background colour. It does nothing while hidden or
+// minimised.
 //
 // The movie is read, run and drawn on a player thread of the widget's own (PlayerThread),
 // which hands over each frame drawn; the widget shows the last one it has. So however much

@@ -486,8 +486,9 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
     case FillStyle::Kind::Radial:
     case FillStyle::Kind::Focal: {
         const QGradientStops stops = gradientStops(style.gradient, context.colour);
+        // A gradient of no colours paints black, as every reference player shows it.
         if (stops.isEmpty())
-            return QBrush(Qt::NoBrush);
+            return QBrush(context.colour.apply(Qt::black));
         if (!style.matrix.isInvertible())
             return QBrush(stops.back().second);
         QGradient gradient;

@@ -1,6 +1,7 @@
 #include "swf/Shape.h"
 
 #include <algorithm>
+#include <bit>
 #include <map>
 
 namespace swf {
@@ -32,61 +33,143 @@ struct Segment {
     QPointF anchor;
 };
 
-struct Run {
-    QPointF start;
+// The runs of edges of one style, their segments kept one after another so that a shape
+// of many short runs does not allocate for each.
+struct Runs {
+    struct Span {
+        QPointF start;
+        std::size_t first = 0;
+        std::size_t count = 0;
+    };
     std::vector<Segment> segments;
+    std::vector<Span> spans;
 
-    QPointF end() const { return segments.empty() ? start : segments.back().anchor; }
-
-    void reverse()
+    void add(const QPointF& start, const std::vector<Segment>& run)
     {
-        std::vector<Segment> reversed;
-        reversed.reserve(segments.size());
-        std::vector<QPointF> points;
-        points.reserve(segments.size() + 1);
-        points.push_back(start);
-        for (const Segment& s : segments)
-            points.push_back(s.anchor);
-        for (std::size_t i = segments.size(); i-- > 0;)
-            reversed.push_back(Segment{segments[i].curve, segments[i].control, points[i]});
-        start = points.back();
-        segments = std::move(reversed);
+        spans.push_back({start, segments.size(), run.size()});
+        segments.insert(segments.end(), run.begin(), run.end());
     }
+
+    // The run traced from its end back to its start: each segment then ends where it began.
+    void addReversed(const QPointF& start, const std::vector<Segment>& run)
+    {
+        spans.push_back({run.back().anchor, segments.size(), run.size()});
+        for (std::size_t i = run.size(); i-- > 0;)
+            segments.push_back({run[i].curve, run[i].control, i == 0 ? start : run[i - 1].anchor});
+    }
+
+    QPointF end(const Span& span) const { return segments[span.first + span.count - 1].anchor; }
+};
+
+// The runs by the point they start at, in a hash table keyed by the point's exact
+// coordinates (whole twips in a shape's own records), so that the run that goes on where
+// another ends is found at once. Runs starting at one point are taken in drawing order.
+class RunStarts {
+public:
+    explicit RunStarts(const std::vector<Runs::Span>& spans) : spans_(spans), nextAtPoint_(spans.size(), kNone)
+    {
+        std::size_t size = 16;
+        while (size < spans.size() * 2)
+            size *= 2;
+        slots_.resize(size);
+        // Linked from the last run back, so that each point's chain lists its runs in order.
+        for (std::uint32_t i = static_cast<std::uint32_t>(spans.size()); i-- > 0;) {
+            Slot* slot = find(spans[i].start, true);
+            slot->point = i;
+            nextAtPoint_[i] = slot->first;
+            slot->first = i;
+        }
+    }
+
+    // The first run starting at point that used does not mark, if any.
+    std::optional<std::size_t> unusedAt(const QPointF& point, const std::vector<bool>& used)
+    {
+        Slot* slot = find(point, false);
+        if (slot == nullptr)
+            return std::nullopt;
+        // Runs are marked used in drawing order or taken from the head of their chain, so
+        // the used ones gather at the head.
+        while (slot->first != kNone && used[slot->first])
+            slot->first = nextAtPoint_[slot->first];
+        if (slot->first == kNone)
+            return std::nullopt;
+        return slot->first;
+    }
+
+private:
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+
+    // A point's slot: a run that starts there, which names the point, and the first of its
+    // runs not yet used.
+    struct Slot {
+        std::uint32_t point = kNone;
+        std::uint32_t first = kNone;
+    };
+
+    // Spreads every bit over the slot index: a coordinate in whole twips keeps its
+    // information in the high bits of its double. Adding zero makes a negative zero
+    // positive, as the two are equal.
+    static std::uint64_t hash(const QPointF& point)
+    {
+        std::uint64_t value = std::bit_cast<std::uint64_t>(point.x() + 0.0) * 0x9E3779B97F4A7C15ull
+            ^ std::bit_cast<std::uint64_t>(point.y() + 0.0);
+        value ^= value >> 33;
+        value *= 0xFF51AFD7ED558CCDull;
+        value ^= value >> 33;
+        value *= 0xC4CEB9FE1A85EC53ull;
+        value ^= value >> 33;
+        return value;
+    }
+
+    // The point's slot; a free one is returned for a point without one when claim is set.
+    Slot* find(const QPointF& point, bool claim)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = static_cast<std::size_t>(hash(point)) & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.point == kNone)
+                return claim ? &slot : nullptr;
+            const QPointF& start = spans_[slot.point].start;
+            if (start.x() == point.x() && start.y() == point.y())
+                return &slot;
+        }
+    }
+
+    const std::vector<Runs::Span>& spans_;
+    std::vector<std::uint32_t> nextAtPoint_;
+    std::vector<Slot> slots_;
 };
 
 // Links runs end to start into contours; a run that finds no continuation is closed as is.
-QPainterPath linkRuns(std::vector<Run>& runs, bool closeOpen)
+QPainterPath linkRuns(const Runs& runs, bool closeOpen)
 {
-    std::multimap<std::pair<double, double>, std::size_t> byStart;
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        byStart.emplace(std::pair(runs[i].start.x(), runs[i].start.y()), i);
-    std::vector<bool> used(runs.size(), false);
+    RunStarts starts(runs.spans);
+    std::vector<bool> used(runs.spans.size(), false);
     QPainterPath path;
-    for (std::size_t first = 0; first < runs.size(); ++first) {
+    for (std::size_t first = 0; first < runs.spans.size(); ++first) {
         if (used[first])
             continue;
         used[first] = true;
-        path.moveTo(runs[first].start);
-        const QPointF origin = runs[first].start;
+        const QPointF origin = runs.spans[first].start;
+        path.moveTo(origin);
         std::size_t current = first;
         for (;;) {
-            for (const Segment& s : runs[current].segments) {
+            const Runs::Span& span = runs.spans[current];
+            for (std::size_t i = span.first; i < span.first + span.count; ++i) {
+                const Segment& s = runs.segments[i];
                 if (s.curve)
                     path.quadTo(s.control, s.anchor);
                 else
                     path.lineTo(s.anchor);
             }
-            const QPointF end = runs[current].end();
+            const QPointF end = runs.end(span);
             if (end == origin)
                 break;
-            auto [next, last] = byStart.equal_range(std::pair(end.x(), end.y()));
-            while (next != last && used[next->second])
-                next = byStart.erase(next);
-            if (next == last)
+            const auto next = starts.unusedAt(end, used);
+            if (!next)
                 break;
-            current = next->second;
+            current = *next;
             used[current] = true;
-            byStart.erase(next);
         }
         if (closeOpen || path.currentPosition() == origin)
             path.closeSubpath();
@@ -133,9 +216,9 @@ public:
             for (Active* active : {&fill0_, &fill1_, &line_}) {
                 if (active->style == 0)
                     continue;
-                if (active->run.segments.empty())
-                    active->run.start = pen_;
-                active->run.segments.push_back(segment);
+                if (active->segments.empty())
+                    active->start = pen_;
+                active->segments.push_back(segment);
             }
             pen_ = r.anchor;
         }
@@ -146,9 +229,11 @@ public:
     ShapeGeometry result;
 
 private:
+    // The run each style in force is drawing; its segments' memory serves run after run.
     struct Active {
         int style = 0;
-        Run run;
+        QPointF start;
+        std::vector<Segment> segments;
     };
 
     void startLayer(int table)
@@ -157,18 +242,18 @@ private:
         fill0_.style = fill1_.style = line_.style = 0;
     }
 
-    void endRun(Active& active, std::map<int, std::vector<Run>>& into)
+    void endRun(Active& active, std::map<int, Runs>& into)
     {
-        if (active.style != 0 && !active.run.segments.empty())
-            into[active.style].push_back(std::move(active.run));
-        active.run = Run{};
+        if (active.style != 0 && !active.segments.empty())
+            into[active.style].add(active.start, active.segments);
+        active.segments.clear();
     }
 
     void endFill0()
     {
-        if (fill0_.style != 0 && !fill0_.run.segments.empty())
-            fill0_.run.reverse();
-        endRun(fill0_, fills_);
+        if (fill0_.style != 0 && !fill0_.segments.empty())
+            fills_[fill0_.style].addReversed(fill0_.start, fill0_.segments);
+        fill0_.segments.clear();
     }
 
     void endAll()
@@ -209,8 +294,8 @@ private:
     Active fill0_;
     Active fill1_;
     Active line_;
-    std::map<int, std::vector<Run>> fills_;
-    std::map<int, std::vector<Run>> lines_;
+    std::map<int, Runs> fills_;
+    std::map<int, Runs> lines_;
 };
 
 } // namespace

@@ -52,7 +52,8 @@ struct LineStyle {
 // One shape record with absolute coordinates in twips, so that morph shapes can interpolate
 // two record lists point by point.
 struct ShapeRecord {
-    enum class Type { Style, Straight, Curve };
+    // One byte, as a shape holds many thousands of records.
+    enum class Type : std::uint8_t { Style, Straight, Curve };
     Type type = Type::Style;
     // Style change: which parts it sets.
     bool moves = false;

@@ -1,8 +1,11 @@
 #pragma once
-// The running state of a timeline: its display list and frame counter. Sprites placed on it
-// get their own player, so every nested sprite keeps its own frame counter.
+// The running state of a timeline: its display list, frame counter and whether it plays.
+// Sprites placed on it get their own player, so every nested sprite keeps its own frame
+// counter, and actions can stop, start and move each one.
 
 #include "swf/Movie.h"
+
+#include <QByteArray>
 
 #include <cstdint>
 #include <map>
@@ -11,6 +14,7 @@
 
 namespace swf {
 
+class ActionQueue;
 class TimelinePlayer;
 
 // Counts the display objects alive in one playing movie, sprites' lists included, and the
@@ -75,40 +79,77 @@ struct DisplayObject {
     std::uint16_t ratio = 0;
     std::uint16_t clipDepth = 0;
     bool visible = true;
+    // The instance name actions find it by.
+    QByteArray name;
+    // The 0-based frame of its timeline that placed it: a jump back to before it removes it.
+    int placedAt = 0;
     std::unique_ptr<TimelinePlayer> sprite;
     ObjectBudget::Share share;
 };
 
 class TimelinePlayer {
 public:
-    // Shows the first frame at once. A sprite nested in itself, nesting past the movie's limit
-    // or objects past its budgets of objects and edges are not instantiated.
+    // Shows the first frame at once and runs its actions. A sprite nested in itself,
+    // nesting past the movie's limit or objects past its budgets of objects and edges are
+    // not instantiated.
     TimelinePlayer(const Movie& movie, const Timeline& timeline);
     ~TimelinePlayer();
 
-    // Runs one frame: nested sprites step first, then this timeline's next frame; after the
-    // last frame the timeline starts again.
-    void advance();
+    // Runs one frame of the movie: nested sprites step first, then this timeline, each to
+    // its next frame if it plays (after the last frame it starts again); then the actions
+    // of the frames shown, which may stop, start or move any timeline. Returns whether any
+    // timeline showed another frame, so that a movie at rest need not be drawn again.
+    bool advance();
 
     // 1-based number of the frame shown.
     int currentFrame() const { return frame_ + 1; }
     int frameCount() const { return static_cast<int>(timeline_.frames.size()); }
+    // Whether the timeline moves on to its next frame as the movie advances.
+    bool playing() const { return playing_; }
     const std::map<std::uint16_t, DisplayObject>& displayList() const { return list_; }
 
 private:
+    // The actions run as the movie advances steer timelines through these.
+    friend class ActionQueue;
+
+    using DisplayList = std::map<std::uint16_t, DisplayObject>;
+
     TimelinePlayer(const Movie& movie, const Timeline& timeline, std::vector<std::uint16_t> ancestors,
-                   std::shared_ptr<ObjectBudget> budget);
-    void runFrame(int index, bool rewinding);
-    void apply(const PlaceCommand& command, std::map<std::uint16_t, DisplayObject>& previous);
-    void attachSprite(DisplayObject& object);
+                   std::shared_ptr<ObjectBudget> budget, TimelinePlayer* parent);
+    // Shows the first frame and queues its actions.
+    void start(ActionQueue& actions);
+    // Steps nested sprites, then this timeline if it plays; returns whether any moved.
+    bool step(ActionQueue& actions);
+    // Shows the 0-based frame at index: ahead by running the frames between, behind by
+    // rebuilding the list from the first frame, as the list is kept as changes from frame to
+    // frame. The frame's actions are queued when withActions, and those of sprites it brings.
+    void seek(int index, bool withActions, ActionQueue& actions);
+    // Goes to a 1-based frame, or to the last for one past it (whose actions then do not
+    // run). Returns whether another frame shows.
+    bool jump(std::int64_t frame, ActionQueue& actions);
+    // The 1-based frame a label names.
+    std::optional<int> labelledFrame(const QByteArray& label) const;
+    // The nearest enclosing timeline, nullptr for the movie's own.
+    TimelinePlayer* parent() const { return parent_; }
+    // The sprite placed under this name, the shallowest first.
+    TimelinePlayer* child(const QByteArray& name) const;
+    void setPlaying(bool playing) { playing_ = playing; }
+
+    void applyFrame(int index, DisplayList& previous, ActionQueue& actions);
+    void apply(const PlaceCommand& command, int index, DisplayList& previous, ActionQueue& actions);
+    void attachSprite(DisplayObject& object, ActionQueue& actions);
     std::size_t edgesOf(std::uint16_t id) const;
 
     const Movie& movie_;
     const Timeline& timeline_;
     std::vector<std::uint16_t> ancestors_;
     std::shared_ptr<ObjectBudget> budget_;
+    TimelinePlayer* parent_ = nullptr;
     int frame_ = 0;
-    std::map<std::uint16_t, DisplayObject> list_;
+    bool playing_ = true;
+    DisplayList list_;
+    // Lets queued actions tell whether this timeline still exists when their turn comes.
+    const std::shared_ptr<TimelinePlayer* const> handle_;
 };
 
 } // namespace swf

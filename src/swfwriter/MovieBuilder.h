@@ -1,9 +1,9 @@
 #pragma once
 // Builds whole SWF files, and is where to start writing one. The layers below are usable
 // alone:
-//  - BasicTypes.h, Tags.h, Shapes.h: value types that mirror the format's structures, and
-//    write*() encoders that put one into a ByteWriter; the tag functions return a Tag, a
-//    code and its body, and encodeTag() adds the short or long tag header;
+//  - BasicTypes.h, Tags.h, Shapes.h, Actions.h: value types that mirror the format's
+//    structures, and write*() encoders that put one into a ByteWriter; the tag functions
+//    return a Tag, a code and its body, and encodeTag() adds the short or long tag header;
 //  - TimelineBuilder.h: a list of control tags counting its frames, for the root or a sprite.
 //
 // A value the format cannot hold (a style index past its table, a colour-transform term
@@ -11,6 +11,7 @@
 // std::invalid_argument: the writer never produces a file that silently differs from its
 // description.
 
+#include "swfwriter/Actions.h"
 #include "swfwriter/BasicTypes.h"
 #include "swfwriter/Shapes.h"
 #include "swfwriter/TimelineBuilder.h"

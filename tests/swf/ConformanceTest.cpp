@@ -128,4 +128,18 @@ TEST(SwfConformance, EveryListedFrameMatchesItsReference)
         std::printf("%-16s %d/%d\n", qPrintable(it.key()), it.value().first, it.value().second);
 }
 
+TEST(SwfConformance, TheMovieWhoseLastFrameStopsItRestsThere)
+{
+    // Its first frame's actions define a mouse handler, which the player does not run; its
+    // last frame's are a single Stop.
+    const auto movie = swf::Movie::loadFile(kDataDir + "/shumway-morph2.swf");
+    ASSERT_TRUE(movie);
+    swf::TimelinePlayer player(*movie, movie->timeline);
+    EXPECT_TRUE(player.playing());
+    for (int i = 0; i < 60; ++i)
+        player.advance();
+    EXPECT_EQ(player.currentFrame(), 52);
+    EXPECT_FALSE(player.playing());
+}
+
 } // namespace

@@ -196,6 +196,26 @@ TEST_F(SwfPlayerWidget, TheWindowAnswersAndClosesWhileAFrameIsBeingDrawn)
     hold->letGo.release();
 }
 
+TEST_F(SwfPlayerWidget, AMovieThatStopsItselfRestsOnItsFrame)
+{
+    // Three frames at 50 a second; the second holds a DoAction of one Stop.
+    swftest::ShapeRecords square;
+    square.moveStyles(0, 0, 0, 1, 0).lineBy(2000, 0).lineBy(0, 2000).lineBy(-2000, 0).lineBy(0, -2000);
+    swftest::Movie movie;
+    movie.tag(2, swftest::defineShape(1, 1, {kRed}, {}, square)).place(1, 1).showFrame();
+    movie.tag(12, swftest::Bytes().u8(0x07).u8(0x00)).showFrame().showFrame();
+    widget.resize(50, 50);
+    widget.setMovie(write("stops.swf", movie.fws(2000, 2000, 50)));
+    widget.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (widget.framesAdvanced() < 6 && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_GE(widget.framesAdvanced(), 6);
+    EXPECT_EQ(widget.currentFrame(), 2);
+    EXPECT_EQ(widget.grab().toImage().pixelColor(25, 25), kRed);
+}
+
 TEST(SwfFrameClock, FramesFallDueFromTheStartWithoutDrift)
 {
     swf::FrameClock clock;

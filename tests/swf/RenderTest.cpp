@@ -123,6 +123,24 @@ TEST(SwfRender, ColourTransformsMultiplyAndAddWithAlpha)
     EXPECT_NEAR(seen.blue(), 255, 2);
 }
 
+TEST(SwfRender, AGradientOfNoColoursPaintsBlack)
+{
+    // The left half of the stage filled with a linear (type 0x10) or radial (0x12) gradient
+    // whose count of colour stops is zero.
+    for (const int type : {0x10, 0x12}) {
+        swftest::ShapeRecords records;
+        records.moveStyles(0, 0, 0, 1, 0).lineBy(1000, 0).lineBy(0, 2000).lineBy(-1000, 0).lineBy(0, -2000);
+        Bytes shape;
+        shape.u16(1).rect(0, 1000, 0, 2000).u8(1).u8(type).matrix(0, 0).u8(0x00).u8(0).append(records.finish());
+        swftest::Movie movie;
+        movie.background(Qt::white).tag(32, shape).place(1, 1).showFrame();
+        const QImage image = render(movie.fws(), QSize(100, 100));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.pixelColor(25, 50), QColor(Qt::black)) << "fill type " << type;
+        EXPECT_EQ(image.pixelColor(75, 50), QColor(Qt::white)) << "fill type " << type;
+    }
+}
+
 TEST(SwfRender, AClippingLayerShowsWhatIsAboveItOnlyWhereItCovers)
 {
     swftest::Movie movie;

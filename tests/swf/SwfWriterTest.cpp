@@ -422,6 +422,37 @@ TEST(SwfTimeline, SpritesCountTheirFramesAndEndWithTheirOwnEndTag)
                      0x40, 0x00, 0x40, 0x00, 0x00, 0x00}));
 }
 
+TEST(SwfActions, RecordsCarryTheirLengthOnlyWithOperands)
+{
+    // Code, then for codes from 0x80 a 16-bit length and the operands.
+    const auto record = [](const Action& action) { return encoded([&](ByteWriter& o) { writeAction(o, action); }); };
+    EXPECT_EQ(record(PlainAction{swf::ActionCode::Stop}), (Bytes{0x07}));
+    EXPECT_EQ(record(PlainAction{swf::ActionCode::SetTarget2}), (Bytes{0x20}));
+    EXPECT_EQ(record(GotoFrame{4}), (Bytes{0x81, 0x02, 0x00, 0x04, 0x00}));
+    EXPECT_EQ(record(GotoLabel{"ab"}), (Bytes{0x8C, 0x03, 0x00, 'a', 'b', 0x00}));
+    EXPECT_EQ(record(SetTarget{""}), (Bytes{0x8B, 0x01, 0x00, 0x00}));
+    // GotoFrame2's flags: bit 1 a scene bias follows, bit 0 play.
+    EXPECT_EQ(record(GotoFrame2{true, 3}), (Bytes{0x9F, 0x03, 0x00, 0x03, 0x03, 0x00}));
+    EXPECT_EQ(record(GotoFrame2{false, {}}), (Bytes{0x9F, 0x01, 0x00, 0x00}));
+    // Push: type 0 a string, 7 a 32-bit integer, 6 a double as its high word, then its low.
+    EXPECT_EQ(record(Push{{std::string("x"), std::int32_t{-2}, 1.5}}),
+              (Bytes{0x96, 0x11, 0x00, 0x00, 'x', 0x00, 0x07, 0xFE, 0xFF, 0xFF, 0xFF,
+                     0x06, 0x00, 0x00, 0xF8, 0x3F, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_THROW(record(PlainAction{swf::ActionCode::GotoFrame}), std::invalid_argument);
+    EXPECT_THROW(record(Push{{std::string(70000, 'x')}}), std::invalid_argument);
+}
+
+TEST(SwfActions, DoActionEndsWithTheEndRecordAndFrameLabelIsItsName)
+{
+    const Tag block = doAction({PlainAction{swf::ActionCode::Play}, GotoFrame{0}});
+    EXPECT_EQ(block.code, TagCode::DoAction);
+    EXPECT_EQ(block.body, (Bytes{0x06, 0x81, 0x02, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(doAction({}).body, (Bytes{0x00}));
+    const Tag label = frameLabel("loop");
+    EXPECT_EQ(label.code, TagCode::FrameLabel);
+    EXPECT_EQ(label.body, (Bytes{'l', 'o', 'o', 'p', 0x00}));
+}
+
 TEST(SwfMorph, OffsetPointsAtTheEndEdges)
 {
     MorphShape morph;
