@@ -49,10 +49,15 @@ if [ "$mode" = fuzz ]; then
   cmake --build build-fuzz --parallel "$(nproc)"
   corpus=build-fuzz/corpus
   mkdir -p "$corpus"
-  # Findings (crash-*, timeout-*, oom-*) land in build-fuzz/ and fail the run.
-  exec build-fuzz/fuzz/swf_fuzzer -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+  # Findings (crash-*, timeout-*, oom-*) land in build-fuzz/ and fail the run. An input may
+  # take about a second and 512 MB, as a movie may in the program: past that it could freeze
+  # the player or flood its memory.
+  # AddressSanitizer's quarantine of freed memory is its own, not the player's: kept small, it
+  # leaves the memory allowance to what the player holds.
+  ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16} \
+    exec build-fuzz/fuzz/swf_fuzzer -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
     -max_len=262144 -artifact_prefix=build-fuzz/ -print_final_stats=1 \
-    "$corpus" tests/data/swf-conformance
+    "$corpus" tests/data/swf-conformance build-fuzz/hostile
 fi
 
 build_dir=build

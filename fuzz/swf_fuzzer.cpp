@@ -1,16 +1,30 @@
-// Feeds arbitrary bytes to the movie reader, then plays and draws a few frames of whatever
-// it made of them. Any crash, hang, sanitizer report or unbounded allocation is a finding.
+// Feeds arbitrary bytes to the movie reader, then plays and draws frames of whatever it made
+// of them at the movie window's size, as the program would. Any crash or sanitizer report is
+// a finding, and so is an input over its allowance of time or memory (setup.sh gives about
+// a second and 512 MB): a movie that could freeze the player or flood its memory.
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+
+namespace {
+
+const QSize kMovieWindow(793, 369);
+// Enough frames to run a short timeline through a loop and its sprites on.
+constexpr int kMostFrames = 8;
+// No frame starts after this: every frame the budgets allow fits in what is left of the
+// allowance, so only a frame (or a load) far over them runs past it.
+constexpr qint64 kLastFrameStartsMs = 200;
+
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -21,16 +35,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    QElapsedTimer started;
+    started.start();
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                                      static_cast<qsizetype>(size));
     const auto movie = swf::Movie::load(bytes);
     if (!movie)
         return 0;
     swf::TimelinePlayer player(*movie, movie->timeline);
-    // A few frames at a small size reach every drawing path without making each run slow.
-    const int frames = std::min(player.frameCount(), 4);
-    for (int i = 0; i < frames; ++i) {
-        swf::renderFrame(*movie, player, QSize(64, 48), movie->background.value_or(Qt::white));
+    const swf::Renderer renderer(*movie);
+    const QColor background = movie->background.value_or(Qt::white);
+    const int frames = std::min(player.frameCount() + 1, kMostFrames);
+    for (int i = 0; i < frames && started.elapsed() < kLastFrameStartsMs; ++i) {
+        renderer.renderImage(player, kMovieWindow, background, background);
         player.advance();
     }
     return 0;

@@ -59,6 +59,9 @@ QByteArray inflateBounded(const std::uint8_t* data, std::size_t size, std::size_
     if (inflateInit(&stream) != Z_OK)
         return {};
     QByteArray out;
+    // Growing chunk by chunk would copy megabytes over and over; what is reserved and not
+    // written costs no memory.
+    out.reserve(static_cast<qsizetype>(maxBytes));
     stream.next_in = const_cast<Bytef*>(data);
     int ret = Z_OK;
     std::size_t offered = 0;

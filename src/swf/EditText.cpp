@@ -19,6 +19,9 @@ struct Styled {
 
 using Line = std::vector<Styled>;
 
+// The longest name decodeEntity knows.
+constexpr qsizetype kLongestEntity = 4;
+
 QString decodeEntity(const QString& name)
 {
     if (name == "amp") return QStringLiteral("&");
@@ -83,7 +86,10 @@ std::vector<Line> paragraphs(const EditTextDefinition& field)
         }
         QChar out = c;
         if (c == '&') {
-            const auto semi = text.indexOf(';', i);
+            // Entity names are short: looking further for the ';' would make a text of many
+            // '&' quadratic to read.
+            const auto found = QStringView(text).mid(i, kLongestEntity + 2).indexOf(u';');
+            const auto semi = found < 0 ? found : i + found;
             const QString decoded = semi > i ? decodeEntity(text.mid(i + 1, semi - i - 1)) : QString();
             if (!decoded.isEmpty()) {
                 out = decoded[0];

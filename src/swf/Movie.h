@@ -1,10 +1,12 @@
 #pragma once
 // A loaded movie: header, dictionary of characters and the main timeline, immutable once
 // loaded. Loading never fails half-way: a damaged file yields what was read before the damage.
+// A movie over one of its budgets (Limits.h) is refused whole or loses the excess.
 
 #include "swf/ColorTransform.h"
 #include "swf/Container.h"
 #include "swf/FrameAction.h"
+#include "swf/Limits.h"
 #include "swf/Shape.h"
 
 #include <QByteArray>
@@ -58,6 +60,8 @@ struct ShapeCharacter {
 };
 
 struct MorphCharacter {
+    // Edges of the start shape, which every ratio draws.
+    std::size_t edges = 0;
     std::vector<ShapeRecord> start;
     std::vector<ShapeRecord> end;
     std::vector<std::pair<FillStyle, FillStyle>> fills;
@@ -113,11 +117,19 @@ struct SpriteCharacter {
 using Character = std::variant<ShapeCharacter, MorphCharacter, BitmapCharacter, FontCharacter,
                                TextCharacter, SpriteCharacter>;
 
+// The edges an object showing the character draws, as its share of the movie's budget: path
+// elements of shapes and text, four for a bitmap's outline, none for a sprite, whose objects
+// count for themselves.
+std::size_t edgeCount(const Character& character);
+
 class Movie {
 public:
-    // nullptr when the bytes are not a movie at all.
-    static std::shared_ptr<const Movie> load(const QByteArray& file, const Limits& limits = {});
-    static std::shared_ptr<const Movie> loadFile(const QString& path, const Limits& limits = {});
+    // nullptr when the bytes are not a movie at all, or when the movie is refused for
+    // asking more than the limits allow; refusal, if given, then says why.
+    static std::shared_ptr<const Movie> load(const QByteArray& file, const Limits& limits = {},
+                                             QString* refusal = nullptr);
+    static std::shared_ptr<const Movie> loadFile(const QString& path, const Limits& limits = {},
+                                                 QString* refusal = nullptr);
 
     int version = 0;
     // Stage rectangle in twips.

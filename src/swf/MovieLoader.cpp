@@ -4,7 +4,9 @@
 #include "swf/Container.h"
 #include "swf/TagCode.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
@@ -35,12 +37,15 @@ class Loader {
 public:
     Loader(Movie& movie, const Limits& limits) : movie_(movie), limits_(limits) {}
 
+    // Why the movie is refused, once it asked for more than a budget allows; empty before.
+    const QString& refusal() const { return refusal_; }
+
     // Reads tags into timeline; returns false when the tags ran past their bytes.
     bool readTimeline(ByteReader& reader, Timeline& timeline, int nesting, int spriteId)
     {
         Frame pending;
         for (;;) {
-            if (reader.atEnd())
+            if (reader.atEnd() || !refusal_.isEmpty())
                 break;
             const std::uint16_t header = reader.u16();
             const auto code = static_cast<TagCode>(header >> 6);
@@ -191,6 +196,50 @@ private:
         movie_.dictionary.insert_or_assign(id, std::move(character));
     }
 
+    // Counts styles against the movie's budget; past it the movie is refused.
+    void spendStyles(std::size_t count)
+    {
+        styles_ += count;
+        if (styles_ > limits_.maxStyles)
+            refusal_ = QStringLiteral("its shapes have more than %1 fill and line styles, the most a movie may have")
+                           .arg(limits_.maxStyles);
+    }
+
+    // Styles and records are read up to one past the movie's budget, so that passing it
+    // shows without reading what would be refused.
+    std::size_t stylesLeft() const { return limits_.maxStyles - std::min(styles_, limits_.maxStyles); }
+
+    ShapeReadContext shapeContext(int version) const
+    {
+        const std::size_t recordsLeft = limits_.maxRecords - std::min(records_, limits_.maxRecords) + 1;
+        return {version, std::min(limits_.maxShapeRecords, recordsLeft), stylesLeft()};
+    }
+
+    void spendRecords(std::size_t count)
+    {
+        records_ += count;
+        if (records_ > limits_.maxRecords)
+            refusal_ = QStringLiteral("its shapes have more than %1 edges and style changes, the most a movie may have")
+                           .arg(limits_.maxRecords);
+    }
+
+    static std::size_t imageBytes(int width, int height)
+    {
+        return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    }
+
+    // Whether a decoded bitmap of that size still fits the movie's budget; one that does is
+    // counted.
+    bool spendImage(int width, int height)
+    {
+        if (imageBytes(width, height) > limits_.maxImageBytes - imageBytes_)
+            return false;
+        imageBytes_ += imageBytes(width, height);
+        return true;
+    }
+
+    void refundImage(int width, int height) { imageBytes_ -= imageBytes(width, height); }
+
     void readDefinition(TagCode code, ByteReader& tag, int nesting)
     {
         switch (code) {
@@ -238,13 +287,19 @@ private:
             winding = (tag.u8() & 0x04) != 0;
         }
         std::vector<StyleTable> tables(1);
-        tables[0].fills = readFillStyles(tag, version);
-        tables[0].lines = readLineStyles(tag, version);
+        tables[0].fills = readFillStyles(tag, version, stylesLeft() + 1);
+        tables[0].lines = readLineStyles(tag, version, stylesLeft() + 1 - tables[0].fills.size());
         if (!tag.ok())
             return;
         std::vector<ShapeRecord> records;
-        readShapeRecords(tag, ShapeReadContext{version, limits_.maxShapeRecords}, records, tables);
-        define(id, ShapeCharacter{buildGeometry(records, tables, winding)});
+        readShapeRecords(tag, shapeContext(version), records, tables);
+        spendRecords(records.size());
+        std::size_t styles = 0;
+        for (const StyleTable& table : tables)
+            styles += table.fills.size() + table.lines.size();
+        spendStyles(styles);
+        if (refusal_.isEmpty())
+            define(id, ShapeCharacter{buildGeometry(records, tables, winding)});
     }
 
     static std::pair<FillStyle, FillStyle> readMorphFill(ByteReader& tag)
@@ -307,15 +362,11 @@ private:
         // The end edges start offset bytes after the offset field.
         ByteReader styles = tag.sub(std::min<std::size_t>(offset, tag.remaining()));
         MorphCharacter morph;
-        int count = styles.u8();
-        if (count == 0xFF)
-            count = styles.u16();
-        for (int i = 0; i < count && styles.ok(); ++i)
+        std::size_t count = readStyleCount(styles, true, stylesLeft() + 1);
+        for (std::size_t i = 0; i < count && styles.ok(); ++i)
             morph.fills.push_back(readMorphFill(styles));
-        count = styles.u8();
-        if (count == 0xFF)
-            count = styles.u16();
-        for (int i = 0; i < count && styles.ok(); ++i) {
+        count = readStyleCount(styles, true, stylesLeft() + 1 - morph.fills.size());
+        for (std::size_t i = 0; i < count && styles.ok(); ++i) {
             LineStyle start;
             LineStyle end;
             start.width = styles.u16();
@@ -342,11 +393,16 @@ private:
             }
             morph.lines.emplace_back(start, end);
         }
+        spendStyles(morph.fills.size() + morph.lines.size());
         std::vector<StyleTable> unused;
-        const ShapeReadContext context{3, limits_.maxShapeRecords};
-        readShapeRecords(styles, context, morph.start, unused);
-        readShapeRecords(tag, context, morph.end, unused);
-        define(id, std::move(morph));
+        readShapeRecords(styles, shapeContext(3), morph.start, unused);
+        spendRecords(morph.start.size());
+        readShapeRecords(tag, shapeContext(3), morph.end, unused);
+        spendRecords(morph.end.size());
+        morph.edges = static_cast<std::size_t>(std::ranges::count_if(
+            morph.start, [](const ShapeRecord& record) { return record.type != ShapeRecord::Type::Style; }));
+        if (refusal_.isEmpty())
+            define(id, std::move(morph));
     }
 
     bool bitmapSizeAllowed(int width, int height) const
@@ -373,8 +429,16 @@ private:
         default: return;
         }
         const std::size_t tableBytes = static_cast<std::size_t>(tableSize) * entryBytes;
+        // Past the budget the data is not even unpacked.
+        if (!spendImage(width, height))
+            return;
         const auto packed = tag.rest();
         const QByteArray data = inflateBounded(packed.data(), packed.size(), tableBytes + rowBytes * static_cast<std::size_t>(height));
+        // Without a single row there is nothing to show, and no reason to make the image.
+        if (static_cast<std::size_t>(data.size()) < tableBytes + rowBytes) {
+            refundImage(width, height);
+            return;
+        }
         ByteReader pixels(bytesOf(data));
         std::vector<QRgb> table;
         for (int i = 0; i < tableSize; ++i) {
@@ -387,23 +451,26 @@ private:
         }
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
-        for (int y = 0; y < height && pixels.ok(); ++y) {
-            ByteReader row = pixels.sub(rowBytes);
+        // Whole rows only; the reader checks each row's bounds once, for bitmaps of millions
+        // of pixels.
+        for (int y = 0; y < height; ++y) {
+            const auto row = pixels.take(rowBytes);
+            if (row.size() < rowBytes)
+                break;
+            const std::uint8_t* in = row.data();
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < width && row.ok(); ++x) {
+            for (int x = 0; x < width; ++x) {
                 if (format == 3) {
-                    const std::size_t index = row.u8();
+                    const std::size_t index = in[x];
                     line[x] = index < table.size() ? table[index] : 0;
                 } else if (format == 4) {
-                    const int hi = row.u8();
-                    const int lo = row.u8();
-                    const int v = (hi << 8) | lo;
+                    const int v = (in[2 * x] << 8) | in[2 * x + 1];
                     line[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
                 } else {
-                    const int a = row.u8();
-                    const int r = row.u8();
-                    const int g = row.u8();
-                    const int b = row.u8();
+                    const int a = in[4 * x];
+                    const int r = in[4 * x + 1];
+                    const int g = in[4 * x + 2];
+                    const int b = in[4 * x + 3];
                     line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
                 }
             }
@@ -422,8 +489,15 @@ private:
         QByteArray data(reinterpret_cast<const char*>(imageBytes.data()), static_cast<qsizetype>(imageBytes.size()));
         if (usesTables)
             data = jpegTables_ + data;
+        data = cleanJpeg(data);
+        // The size is in the header: an image too large is left out before it is decoded.
+        QBuffer buffer(&data);
+        QImageReader decoder(&buffer);
+        const QSize size = decoder.size();
+        if (!bitmapSizeAllowed(size.width(), size.height()) || !spendImage(size.width(), size.height()))
+            return;
         QImage image;
-        if (!image.loadFromData(cleanJpeg(data)) || !bitmapSizeAllowed(image.width(), image.height()))
+        if (!decoder.read(&image) || image.size() != size)
             return;
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (withAlpha && !tag.atEnd()) {
@@ -450,7 +524,8 @@ private:
         std::vector<StyleTable> tables(1);
         tables[0].fills.resize(1);
         std::vector<ShapeRecord> records;
-        readShapeRecords(reader, ShapeReadContext{1, limits_.maxShapeRecords}, records, tables);
+        readShapeRecords(reader, shapeContext(1), records, tables);
+        spendRecords(records.size());
         const ShapeGeometry geometry = buildGeometry(records, tables, false);
         QPainterPath path;
         for (const ShapeLayer& layer : geometry.layers)
@@ -595,8 +670,16 @@ private:
             field.leading = tag.s16();
         }
         tag.string();
-        if (flags & 0x80)
-            field.text = QString::fromUtf8(tag.string());
+        if (flags & 0x80) {
+            const QByteArray text = tag.string();
+            textBytes_ += static_cast<std::size_t>(text.size());
+            if (textBytes_ > limits_.maxTextBytes) {
+                refusal_ = QStringLiteral("its text fields hold more than %1 bytes of text, the most a movie may have")
+                               .arg(limits_.maxTextBytes);
+                return;
+            }
+            field.text = QString::fromUtf8(text);
+        }
         field.wordWrap = (flags & 0x40) != 0;
         field.html = (flags2 & 0x02) != 0;
         // Device-font text has no outlines here to draw; an empty field draws nothing either.
@@ -617,12 +700,17 @@ private:
     Movie& movie_;
     const Limits& limits_;
     QByteArray jpegTables_;
+    std::size_t styles_ = 0;
+    std::size_t records_ = 0;
+    std::size_t imageBytes_ = 0;
+    std::size_t textBytes_ = 0;
+    QString refusal_;
     bool actionScript3_ = false;
 };
 
 } // namespace
 
-std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& limits)
+std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& limits, QString* refusal)
 {
     const auto container = openContainer(file, limits);
     if (!container)
@@ -640,15 +728,47 @@ std::shared_ptr<const Movie> Movie::load(const QByteArray& file, const Limits& l
         movie->frameRate = 12.0;
     Loader loader(*movie, limits);
     movie->truncated = !loader.readTimeline(reader, movie->timeline, 0, -1);
+    if (!loader.refusal().isEmpty()) {
+        if (refusal != nullptr)
+            *refusal = loader.refusal();
+        return nullptr;
+    }
     return movie;
 }
 
-std::shared_ptr<const Movie> Movie::loadFile(const QString& path, const Limits& limits)
+std::shared_ptr<const Movie> Movie::loadFile(const QString& path, const Limits& limits, QString* refusal)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    return load(file.read(static_cast<qint64>(limits.maxBodyBytes)), limits);
+    return load(file.read(static_cast<qint64>(limits.maxBodyBytes)), limits, refusal);
+}
+
+std::size_t edgeCount(const Character& character)
+{
+    const auto pathElements = [](const ShapeGeometry& geometry) {
+        std::size_t count = 0;
+        for (const ShapeLayer& layer : geometry.layers) {
+            for (const auto& fill : layer.fills)
+                count += static_cast<std::size_t>(fill.second.elementCount());
+            for (const auto& stroke : layer.strokes)
+                count += static_cast<std::size_t>(stroke.second.elementCount());
+        }
+        return count;
+    };
+    if (const auto* shape = std::get_if<ShapeCharacter>(&character))
+        return pathElements(shape->geometry);
+    if (const auto* morph = std::get_if<MorphCharacter>(&character))
+        return morph->edges;
+    if (const auto* text = std::get_if<TextCharacter>(&character)) {
+        std::size_t count = 0;
+        for (const auto& run : text->runs)
+            count += static_cast<std::size_t>(run.second.elementCount());
+        return count;
+    }
+    if (std::holds_alternative<BitmapCharacter>(character))
+        return 4;
+    return 0;
 }
 
 const Character* Movie::character(std::uint16_t id) const

@@ -7,7 +7,10 @@ namespace swf {
 void MoviePlayer::load(const QString& path)
 {
     clear();
-    movie_ = Movie::loadFile(path);
+    QString refusal;
+    movie_ = Movie::loadFile(path, {}, &refusal);
+    if (!refusal.isEmpty())
+        qWarning("Movie %s refused: %s", qPrintable(path), qPrintable(refusal));
     if (movie_) {
         root_ = std::make_unique<TimelinePlayer>(*movie_, movie_->timeline);
         renderer_ = std::make_unique<Renderer>(*movie_);
@@ -35,13 +38,13 @@ QColor MoviePlayer::movieBackground() const
     return movie_ && movie_->background ? *movie_->background : QColor(Qt::white);
 }
 
-void MoviePlayer::paint(QPainter& painter, const QSize& target, const QColor& background) const
+QImage MoviePlayer::render(const QSize& size, const QColor& background) const
 {
-    if (!root_) {
-        painter.fillRect(QRect(QPoint(0, 0), target), background);
-        return;
-    }
-    renderer_->render(painter, *root_, target, background, background);
+    if (root_)
+        return renderer_->renderImage(*root_, size, background, background);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(background);
+    return image;
 }
 
 } // namespace swf

@@ -1,13 +1,13 @@
 #pragma once
 // One playing movie without a window: the loaded movie, its running timeline and the count
-// of frames run, drawn on request. The player widget is a thin shell around this.
+// of frames run, drawn on request. The player widget runs one on its player thread.
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
 
 #include <QColor>
-#include <QPainter>
+#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -18,7 +18,8 @@ namespace swf {
 
 class MoviePlayer {
 public:
-    // Replaces what played. A missing, unreadable or corrupt file leaves the player empty.
+    // Replaces what played. A missing, unreadable or corrupt file leaves the player empty, and
+    // so does a movie refused for asking more than its budgets allow, which is said on stderr.
     void load(const QString& path);
     void clear();
 
@@ -34,8 +35,9 @@ public:
 
     // The movie's own background, or white when it sets none or nothing is loaded.
     QColor movieBackground() const;
-    // Draws the stage shown with showAll placement; without a movie only the background.
-    void paint(QPainter& painter, const QSize& target, const QColor& background) const;
+    // The stage shown with showAll placement in an image of size device pixels, the border
+    // in the background colour; without a movie only the background.
+    QImage render(const QSize& size, const QColor& background) const;
 
 private:
     std::shared_ptr<const Movie> movie_;

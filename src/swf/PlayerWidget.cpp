@@ -5,22 +5,12 @@
 
 namespace swf {
 
-namespace {
-
-// A machine that falls further behind than this restarts the clock instead of running every
-// missed frame, so a long stall cannot turn into a burst of catching up.
-constexpr double kMostSecondsBehind = 2.0;
-
-} // namespace
-
-PlayerWidget::PlayerWidget(QWidget* parent) : QWidget(parent)
+PlayerWidget::PlayerWidget(QWidget* parent)
+    : QWidget(parent),
+      player_([this] { QMetaObject::invokeMethod(this, [this] { update(); emit frameShown(); }, Qt::QueuedConnection); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &PlayerWidget::tick);
     setAccessibleName(QStringLiteral("Movie"));
-    elapsed_.start();
 }
 
 PlayerWidget::~PlayerWidget() = default;
@@ -31,76 +21,61 @@ void PlayerWidget::setMovie(const QString& path)
     // Assistive technology cannot see the pictures; it can at least say which movie plays.
     setAccessibleDescription(QFileInfo(path).completeBaseName());
     player_.load(path);
-    timer_.stop();
-    if (isVisible())
-        startClock();
+    sendPicture();
     update();
 }
 
 void PlayerWidget::setBackgroundColor(const QColor& colour)
 {
     backgroundOverride_ = colour;
+    sendPicture();
     update();
+}
+
+bool PlayerWidget::settled() const
+{
+    const PlayerThread::Shown shown = player_.shown();
+    return !shown.loading && !shown.image.isNull();
 }
 
 QColor PlayerWidget::backgroundColor() const
 {
-    return backgroundOverride_.value_or(player_.movieBackground());
+    return backgroundOverride_.value_or(player_.shown().movieBackground.value_or(Qt::white));
 }
 
 void PlayerWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    player_.paint(painter, size(), backgroundColor());
+    const QImage frame = player_.shown().image;
+    if (frame.isNull())
+        painter.fillRect(rect(), backgroundColor());
+    else
+        painter.drawImage(QRectF(rect()), frame);
 }
 
 void PlayerWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    startClock();
+    sendPicture();
+    player_.setPlaying(true);
 }
 
 void PlayerWidget::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    timer_.stop();
+    player_.setPlaying(false);
 }
 
-void PlayerWidget::startClock()
+void PlayerWidget::resizeEvent(QResizeEvent* event)
 {
-    const Movie* movie = player_.movie();
-    if (movie == nullptr || player_.movie()->timeline.frames.empty())
-        return;
-    clockFrame_ = 0;
-    clock_.restart(movie->frameRate, 0, elapsed_.elapsed());
-    scheduleNext();
+    QWidget::resizeEvent(event);
+    sendPicture();
 }
 
-void PlayerWidget::scheduleNext()
+void PlayerWidget::sendPicture()
 {
-    timer_.start(static_cast<int>(clock_.msUntil(clockFrame_ + 1, elapsed_.elapsed())));
-}
-
-void PlayerWidget::tick()
-{
-    if (!isVisible() || !player_.hasMovie())
-        return;
-    const qint64 now = elapsed_.elapsed();
-    const qint64 due = clock_.dueFrame(now);
-    bool changed = false;
-    if (double(due - clockFrame_) > kMostSecondsBehind * clock_.rate()) {
-        changed = player_.advance();
-        clockFrame_ = 0;
-        clock_.restart(clock_.rate(), 0, now);
-    } else {
-        // Every due frame runs, as the display list depends on each, but only the last is drawn.
-        for (; clockFrame_ < due; ++clockFrame_)
-            changed = player_.advance() || changed;
-    }
-    // A movie that has stopped is not drawn again until it moves.
-    if (changed)
-        update();
-    scheduleNext();
+    // Drawn in device pixels, so that a high-density screen gets its own detail.
+    player_.setPicture((QSizeF(size()) * devicePixelRatioF()).toSize(), backgroundOverride_);
 }
 
 } // namespace swf

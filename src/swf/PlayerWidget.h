@@ -4,16 +4,19 @@
 // its actions stop or move it, antialiased, scaled to fit with its proportions kept and
 // centred, with the borders in the background colour. It does nothing while hidden or
 // minimised.
+//
+// The movie is read, run and drawn on a player thread of the widget's own (PlayerThread),
+// which hands over each frame drawn; the widget shows the last one it has. So however much
+// a movie asks for, the window answers at once: its menus, its buttons and its close box
+// never wait for a frame, and closing it never waits for the movie.
 
-#include "swf/FrameClock.h"
-#include "swf/MoviePlayer.h"
+#include "swf/PlayerThread.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 namespace swf {
@@ -24,8 +27,10 @@ public:
     explicit PlayerWidget(QWidget* parent = nullptr);
     ~PlayerWidget() override;
 
-    // Loads the file and starts it at once, replacing what played. A missing or
-    // unreadable file shows only the background and reports nothing.
+    // Starts the file, replacing what played. It is read on the player thread: the widget
+    // shows the background until the first frame is drawn. A missing or unreadable file
+    // shows only the background and reports nothing; a movie refused for asking more than
+    // the player gives shows only the background and says so on stderr.
     void setMovie(const QString& path);
     QString movie() const { return movie_; }
 
@@ -34,29 +39,32 @@ public:
     // The colour drawn around and behind the movie.
     QColor backgroundColor() const;
 
-    // For tests and diagnostics: the 1-based frame of the main timeline shown (0 without a
-    // movie) and how many frames have run since the movie was set.
-    int currentFrame() const { return player_.currentFrame(); }
-    qint64 framesAdvanced() const { return player_.framesAdvanced(); }
+    // For tests and diagnostics: whether the file set last has been read and a frame drawn
+    // since (of the movie, or of only the background when there is none), the 1-based frame
+    // of the main timeline shown (0 without a movie) and how many frames have run since the
+    // movie was set.
+    bool settled() const;
+    int currentFrame() const { return player_.shown().currentFrame; }
+    qint64 framesAdvanced() const { return player_.shown().framesAdvanced; }
+    // For tests: runs on the player thread before each frame is drawn.
+    void setBeforeDrawing(std::function<void()> hook) { player_.setBeforeDrawing(std::move(hook)); }
+
+signals:
+    // A newly drawn frame is on show.
+    void frameShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void startClock();
-    void tick();
-    void scheduleNext();
+    void sendPicture();
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;
-    MoviePlayer player_;
-    FrameClock clock_;
-    QElapsedTimer elapsed_;
-    QTimer timer_;
-    // Frames of the main timeline run since the clock last started.
-    qint64 clockFrame_ = 0;
+    PlayerThread player_;
 };
 
 } // namespace swf

@@ -18,6 +18,14 @@ namespace {
 // Half the side of the square every gradient is defined in, in twips.
 constexpr double kGradientHalf = 16384.0;
 
+// Units of drawing work, of about 50 ns each: what a path, stroke or image costs whatever its
+// size; what each element of a path stroked costs to outline; and how many pixels of flat
+// colour, or of gradient or image, make one unit.
+constexpr double kDrawWork = 100.0;
+constexpr double kStrokeWorkPerElement = 200.0;
+constexpr double kFlatPixelsPerWork = 16.0;
+constexpr double kCostlyPixelsPerWork = 4.0;
+
 // Where in each pixel the picture is sampled, four times, and the samples averaged: the
 // antialiasing of the reference player's high quality, whose edges come out in steps of a
 // quarter. Exact coverage differs from it by more than the eye notices on long straight
@@ -194,8 +202,18 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         // centre's distance from the sample makes it take the sample instead.
         renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i]);
     }
-    // Outlines are keyed by the frame's paths, which the next frame may replace.
+    // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
     outlines_.clear();
+    spans_.clear();
+    // Morph shapes no object showed in this frame go; the rest wait for the next.
+    for (auto it = morphs_.begin(); it != morphs_.end();) {
+        if (!it->second.shown) {
+            it = morphs_.erase(it);
+        } else {
+            it->second.shown = false;
+            ++it;
+        }
+    }
     reuse(frame_, size);
     average(passes_, frame_);
     // The content reaches into the pixels the stage covers only in part; the border, laid
@@ -218,6 +236,7 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(QRect(QPoint(0, 0), target), background);
     painter.setClipRect(stageArea(movie_.stage, target).toAlignedRect());
+    workLeft_ = static_cast<double>(movie_.limits.maxWorkPerRow) * target.height();
     Context context;
     context.transform = showAll(movie_.stage, target) * QTransform::fromTranslate(shift.x(), shift.y());
     context.stageScale = context.transform.m11();
@@ -260,7 +279,8 @@ void Renderer::drawClipped(QPainter& painter, const DisplayObject& clip, Display
     const QRect area = maskBounds(clip, context.transform, context.nesting)
                            .toAlignedRect()
                            .intersected(QRect(QPoint(0, 0), painter.viewport().size()));
-    if (area.isEmpty())
+    // Two layers to clear and one to lay over the target.
+    if (area.isEmpty() || !spend(3 * imageWork(painter, area)))
         return;
     Context inner = context;
     inner.transform = context.transform * QTransform::fromTranslate(-area.left(), -area.top());
@@ -334,11 +354,13 @@ QRectF Renderer::maskBounds(const DisplayObject& object, const QTransform& paren
     return bounds;
 }
 
-const ShapeGeometry& Renderer::morphAt(const DisplayObject& object, const MorphCharacter& morph)
+const ShapeGeometry& Renderer::morphAt(const DisplayObject& object, const MorphCharacter& morph) const
 {
-    if (!object.morphCache || object.morphCache->first != object.ratio)
-        object.morphCache.emplace(object.ratio, morph.at(object.ratio));
-    return object.morphCache->second;
+    auto found = morphs_.find({object.characterId, object.ratio});
+    if (found == morphs_.end())
+        found = morphs_.emplace(std::pair(object.characterId, object.ratio), MorphResult{morph.at(object.ratio)}).first;
+    found->second.shown = true;
+    return found->second.geometry;
 }
 
 void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const
@@ -357,14 +379,20 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     } else if (const auto* morph = std::get_if<MorphCharacter>(character)) {
         drawGeometry(painter, morphAt(object, *morph), inner);
     } else if (const auto* text = std::get_if<TextCharacter>(character)) {
-        painter.setTransform(text->matrix * inner.transform);
+        const QTransform toDevice = text->matrix * inner.transform;
+        painter.setTransform(toDevice);
         painter.setPen(Qt::NoPen);
         for (const auto& [colour, path] : text->runs) {
+            if (!spend(fillWork(painter, path, toDevice, false)))
+                continue;
             painter.setBrush(inner.mask ? QColor(Qt::white) : inner.colour.apply(colour));
             painter.drawPath(path);
         }
     } else if (const auto* bitmap = std::get_if<BitmapCharacter>(character)) {
-        painter.setTransform(QTransform::fromScale(20, 20) * inner.transform);
+        const QTransform toDevice = QTransform::fromScale(20, 20) * inner.transform;
+        if (!spend(imageWork(painter, toDevice.mapRect(QRectF(bitmap->image.rect())))))
+            return;
+        painter.setTransform(toDevice);
         // The bitmap's edges are sampled where the pass samples; its pixels are read at each
         // pixel's centre.
         QPainterPath outline;
@@ -393,8 +421,14 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
             continue;
         // Strokes are filled outlines, so that their edges are sampled as every other edge is.
         for (const auto& [style, path] : layer.strokes) {
-            QBrush brush = brushFor(style.fill, context);
             const double pixels = strokePixels(style, pixelsPerTwip, context);
+            // The outline reaches half the width either side of each edge, and is made anew
+            // each frame.
+            const double outlining = kStrokeWorkPerElement * path.elementCount();
+            if (!spend(outlining + 2 * fillWork(painter, path, context.transform, style.fill.kind != FillStyle::Kind::Solid)
+                       + pixels * path.elementCount()))
+                continue;
+            QBrush brush = brushFor(style.fill, context);
             if (style.fixedWidth || pixels < 1.0) {
                 // A width in pixels: outlined where the pixels are. Below a pixel the stroke
                 // is a pixel wide and as much fainter, as hairlines are drawn.
@@ -488,6 +522,8 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
 
 void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillStyle& style, const Context& context) const
 {
+    if (!spend(fillWork(painter, path, context.transform, style.kind != FillStyle::Kind::Solid && !context.mask)))
+        return;
     painter.setPen(Qt::NoPen);
     if (style.kind == FillStyle::Kind::Bitmap && !context.mask) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth);
@@ -508,6 +544,51 @@ void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillS
     }
     painter.setBrush(brushFor(style, context));
     painter.drawPath(path);
+}
+
+bool Renderer::spend(double work) const
+{
+    // A damaged file's numbers may make work NaN: that never fits.
+    if (!(work <= workLeft_))
+        return false;
+    workLeft_ -= work;
+    return true;
+}
+
+double Renderer::fillWork(QPainter& painter, const QPainterPath& path, const QTransform& toDevice,
+                          bool costlyPixels) const
+{
+    const PathSpan& span = spanOf(path);
+    // Under any transform a step of (x, y) moves |m12 x + m22 y| rows at most.
+    const double rows = std::abs(toDevice.m12()) * span.x + std::abs(toDevice.m22()) * span.y;
+    const QRectF device = toDevice.mapRect(path.controlPointRect());
+    const QRectF shown = device & QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    const double pixels = shown.width() * shown.height();
+    return kDrawWork + span.elements + rows + pixels / (costlyPixels ? kCostlyPixelsPerWork : kFlatPixelsPerWork);
+}
+
+double Renderer::imageWork(QPainter& painter, const QRectF& device)
+{
+    const QRectF shown = device & QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    return kDrawWork + shown.width() * shown.height() / kCostlyPixelsPerWork;
+}
+
+const Renderer::PathSpan& Renderer::spanOf(const QPainterPath& path) const
+{
+    auto found = spans_.find(&path);
+    if (found != spans_.end())
+        return found->second;
+    PathSpan span;
+    span.elements = path.elementCount();
+    for (int i = 1; i < span.elements; ++i) {
+        const QPainterPath::Element& element = path.elementAt(i);
+        if (element.isMoveTo())
+            continue;
+        const QPainterPath::Element& before = path.elementAt(i - 1);
+        span.x += std::abs(element.x - before.x);
+        span.y += std::abs(element.y - before.y);
+    }
+    return spans_.emplace(&path, span).first->second;
 }
 
 QImage Renderer::transformed(const QImage& image, const ColorTransform& colour)

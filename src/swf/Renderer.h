@@ -3,6 +3,13 @@
 // transform from twips to device pixels is the stage placement given by showAll(). A frame
 // is drawn four times without antialiasing, each time sampling another point of every pixel,
 // and the four averaged: edges in quarter steps, as the reference player shows them.
+//
+// Each pass has a budget of drawing work, the movie's maxWorkPerRow for every row of pixels
+// drawn. Work is counted in units of about 50 ns on a slow machine: each path, stroke or
+// image drawn costs a fixed amount, its path elements, the rows of pixels its edges cross
+// (what the rasteriser walks) and the pixels it covers; stroking a path costs more for each
+// element. What would pass the budget is not drawn, in every pass alike, so that no frame of
+// any movie takes much more than half a second.
 
 #include "swf/Movie.h"
 #include "swf/TimelinePlayer.h"
@@ -42,6 +49,10 @@ public:
     // until the next frame is rendered, which leaves it as it was.
     QImage renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
                        const QColor& border) const;
+
+    // For tests and diagnostics: the morph shapes made for the last frame, one for each
+    // morph character and ratio it shows.
+    std::size_t morphShapesKept() const { return morphs_.size(); }
 
 private:
     struct Context {
@@ -83,8 +94,9 @@ private:
     QImage scratch(int level, int which, const QSize& size) const;
     // Where the object covers as a mask, in the pixels parent maps to.
     QRectF maskBounds(const DisplayObject& object, const QTransform& parent, int nesting) const;
-    // The morph shape at the object's ratio, made once for each ratio it is shown at.
-    static const ShapeGeometry& morphAt(const DisplayObject& object, const MorphCharacter& morph);
+    // The morph shape at the object's ratio, made once for all the objects that show it at
+    // that ratio, and kept while a frame shows it.
+    const ShapeGeometry& morphAt(const DisplayObject& object, const MorphCharacter& morph) const;
     void drawObject(QPainter& painter, const DisplayObject& object, const Context& context) const;
     void drawGeometry(QPainter& painter, const ShapeGeometry& geometry, const Context& context) const;
     // How many device pixels wide a stroke is drawn.
@@ -93,6 +105,22 @@ private:
     void fillPath(QPainter& painter, const QPainterPath& path, const FillStyle& style, const Context& context) const;
 
     static QImage transformed(const QImage& image, const ColorTransform& colour);
+
+    // Takes work from the pass's budget; false, and nothing taken, when it does not fit.
+    bool spend(double work) const;
+    // The work of filling the path drawn with toDevice on the painter's device; costlyPixels
+    // for gradients and images, which take longer a pixel than a flat colour.
+    double fillWork(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, bool costlyPixels) const;
+    // The same for a rectangle of pixels drawn as an image.
+    static double imageWork(QPainter& painter, const QRectF& device);
+    // Summed distances along each axis between a path's points, for the rows its edges cross
+    // under any transform; kept for the frame.
+    struct PathSpan {
+        double x = 0;
+        double y = 0;
+        int elements = 0;
+    };
+    const PathSpan& spanOf(const QPainterPath& path) const;
 
     // A stroke's outline, in shape twips or, given toDevice (without the pass's shift), in
     // device pixels. The passes of one frame outline each stroke once.
@@ -105,8 +133,17 @@ private:
         auto operator<=>(const OutlineKey&) const = default;
     };
 
+    struct MorphResult {
+        ShapeGeometry geometry;
+        bool shown = true;
+    };
+
     const Movie& movie_;
     mutable std::map<OutlineKey, QPainterPath> outlines_;
+    mutable std::map<const QPainterPath*, PathSpan> spans_;
+    // By morph character and ratio.
+    mutable std::map<std::pair<std::uint16_t, std::uint16_t>, MorphResult> morphs_;
+    mutable double workLeft_ = 0;
     // Kept from frame to frame.
     mutable std::array<QImage, 4> passes_;
     mutable QImage frame_;

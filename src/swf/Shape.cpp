@@ -381,24 +381,30 @@ FillStyle readFillStyle(ByteReader& reader, int version)
     return style;
 }
 
-std::vector<FillStyle> readFillStyles(ByteReader& reader, int version)
+std::size_t readStyleCount(ByteReader& reader, bool extended, std::size_t most)
 {
-    int count = reader.u8();
-    if (count == 0xFF && version >= 2)
+    std::size_t count = reader.u8();
+    if (count == 0xFF && extended)
         count = reader.u16();
+    return std::min(count, most);
+}
+
+std::vector<FillStyle> readFillStyles(ByteReader& reader, int version, std::size_t most)
+{
+    const std::size_t count = readStyleCount(reader, version >= 2, most);
     std::vector<FillStyle> styles;
-    for (int i = 0; i < count && reader.ok(); ++i)
+    styles.reserve(count);
+    for (std::size_t i = 0; i < count && reader.ok(); ++i)
         styles.push_back(readFillStyle(reader, version));
     return styles;
 }
 
-std::vector<LineStyle> readLineStyles(ByteReader& reader, int version)
+std::vector<LineStyle> readLineStyles(ByteReader& reader, int version, std::size_t most)
 {
-    int count = reader.u8();
-    if (count == 0xFF)
-        count = reader.u16();
+    const std::size_t count = readStyleCount(reader, true, most);
     std::vector<LineStyle> styles;
-    for (int i = 0; i < count && reader.ok(); ++i) {
+    styles.reserve(count);
+    for (std::size_t i = 0; i < count && reader.ok(); ++i) {
         LineStyle style;
         style.width = reader.u16();
         if (version < 4) {
@@ -424,6 +430,7 @@ bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
     int lineBits = bitsByte & 0x0F;
     BitReader bits(reader);
     QPointF pen;
+    std::size_t newStyles = 0;
     while (reader.ok()) {
         if (records.size() >= context.maxRecords)
             return false;
@@ -454,10 +461,16 @@ bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
             if (record.newStyles) {
                 bits.align();
                 StyleTable table;
-                table.fills = readFillStyles(reader, context.version);
-                table.lines = readLineStyles(reader, context.version);
+                // Read no further than one style past what is allowed: a movie past it is
+                // refused, and reading millions first would cost what the budget saves.
+                const std::size_t room = context.maxNewStyles - std::min(newStyles, context.maxNewStyles) + 1;
+                table.fills = readFillStyles(reader, context.version, room);
+                table.lines = readLineStyles(reader, context.version, room - table.fills.size());
                 record.styleTable = static_cast<int>(tables.size());
+                newStyles += table.fills.size() + table.lines.size();
                 tables.push_back(std::move(table));
+                if (newStyles > context.maxNewStyles)
+                    return false;
                 bitsByte = reader.u8();
                 fillBits = bitsByte >> 4;
                 lineBits = bitsByte & 0x0F;

@@ -96,6 +96,8 @@ ShapeGeometry buildGeometry(const std::vector<ShapeRecord>& records,
 struct ShapeReadContext {
     int version = 1;
     std::size_t maxRecords = 1u << 20;
+    // Fill and line styles that new style tables in the records may bring, all together.
+    std::size_t maxNewStyles = 1u << 20;
 };
 
 FillStyle readFillStyle(ByteReader& reader, int version);
@@ -105,10 +107,14 @@ FillStyle readFillStyle(ByteReader& reader, int version);
 int readGradientHead(ByteReader& reader, Gradient& gradient);
 void readLineStyle2Head(ByteReader& reader, LineStyle& style);
 std::optional<FillStyle::Kind> fillKind(std::uint8_t type);
-std::vector<FillStyle> readFillStyles(ByteReader& reader, int version);
-std::vector<LineStyle> readLineStyles(ByteReader& reader, int version);
+// A style list's length, of which at most most are read: the caller's budget may allow fewer
+// than the 65,535 a list may hold.
+std::size_t readStyleCount(ByteReader& reader, bool extended, std::size_t most);
+std::vector<FillStyle> readFillStyles(ByteReader& reader, int version, std::size_t most = 0xFFFF);
+std::vector<LineStyle> readLineStyles(ByteReader& reader, int version, std::size_t most = 0xFFFF);
 // Reads records up to the end record; new style tables are appended to tables. Returns false
-// when the records were cut short (those read are kept).
+// when the records were cut short, or stopped at a table past the styles allowed (those read
+// are kept).
 bool readShapeRecords(ByteReader& reader, const ShapeReadContext& context,
                       std::vector<ShapeRecord>& records, std::vector<StyleTable>& tables);
 

@@ -7,7 +7,7 @@
 namespace swf {
 
 TimelinePlayer::TimelinePlayer(const Movie& movie, const Timeline& timeline)
-    : TimelinePlayer(movie, timeline, {}, std::make_shared<ObjectBudget>(movie.limits.maxDisplayObjects), nullptr)
+    : TimelinePlayer(movie, timeline, {}, std::make_shared<ObjectBudget>(movie.limits.maxDisplayObjects, movie.limits.maxEdgesAlive), nullptr)
 {
     ActionQueue actions(movie.limits);
     start(actions);
@@ -25,6 +25,8 @@ TimelinePlayer::~TimelinePlayer() = default;
 
 bool TimelinePlayer::advance()
 {
+    // Each frame of the movie, its sprites' included, makes objects from a budget of its own.
+    budget_->startFrame();
     ActionQueue actions(movie_.limits);
     const bool stepped = step(actions);
     return actions.run() || stepped;
@@ -115,22 +117,32 @@ void TimelinePlayer::apply(const PlaceCommand& command, int index, DisplayList& 
         list_.erase(command.depth);
         return;
     }
-    const auto existing = list_.find(command.depth);
+    auto existing = list_.find(command.depth);
     DisplayObject* object = nullptr;
     if (command.move && existing != list_.end()) {
         object = &existing->second;
         if (command.character && *command.character != object->characterId) {
+            object->share = {};
+            const std::size_t edges = edgesOf(*command.character);
+            if (!budget_->admits(edges)) {
+                list_.erase(existing);
+                return;
+            }
+            object->share = ObjectBudget::Share(budget_, edges);
             object->characterId = *command.character;
             object->placedAt = index;
             object->sprite.reset();
-            object->morphCache.reset();
             attachSprite(*object, actions);
         }
     } else if (command.character) {
-        if (budget_->exhausted() && existing == list_.end())
+        // The object it replaces no longer counts.
+        if (existing != list_.end())
+            list_.erase(existing);
+        const std::size_t edges = edgesOf(*command.character);
+        if (!budget_->admits(edges))
             return;
         DisplayObject fresh;
-        fresh.share = ObjectBudget::Share(budget_);
+        fresh.share = ObjectBudget::Share(budget_, edges);
         fresh.placedAt = index;
         const auto kept = previous.find(command.depth);
         if (kept != previous.end() && kept->second.characterId == *command.character) {
@@ -155,6 +167,12 @@ void TimelinePlayer::apply(const PlaceCommand& command, int index, DisplayList& 
         object->visible = *command.visible;
     if (command.name)
         object->name = *command.name;
+}
+
+std::size_t TimelinePlayer::edgesOf(std::uint16_t id) const
+{
+    const Character* character = movie_.character(id);
+    return character != nullptr ? edgeCount(*character) : 0;
 }
 
 void TimelinePlayer::attachSprite(DisplayObject& object, ActionQueue& actions)

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace swf {
@@ -18,22 +17,36 @@ namespace swf {
 class ActionQueue;
 class TimelinePlayer;
 
-// Counts the display objects alive in one playing movie, sprites' lists included.
+// Counts the display objects alive in one playing movie, sprites' lists included, and the
+// edges they draw: what one frame of it costs. It also counts the objects made in one frame,
+// up to as many as may be alive: sprites that replace their children over and over would
+// otherwise make billions while few are ever alive at once.
 class ObjectBudget {
 public:
-    explicit ObjectBudget(std::size_t limit) : limit_(limit) {}
-    bool exhausted() const { return live_ >= limit_; }
+    ObjectBudget(std::size_t objects, std::size_t edges) : maxObjects_(objects), maxEdges_(edges) {}
+    // Whether one more object drawing that many edges fits.
+    bool admits(std::size_t edges) const
+    {
+        return live_ < maxObjects_ && made_ < maxObjects_ && edges <= maxEdges_ - edges_;
+    }
+    void startFrame() { made_ = 0; }
 
     // Held by each object while it lives.
     class Share {
     public:
         Share() = default;
-        explicit Share(std::shared_ptr<ObjectBudget> budget) : budget_(std::move(budget)) { ++budget_->live_; }
+        Share(std::shared_ptr<ObjectBudget> budget, std::size_t edges) : budget_(std::move(budget)), edges_(edges)
+        {
+            ++budget_->live_;
+            ++budget_->made_;
+            budget_->edges_ += edges_;
+        }
         Share(Share&& other) noexcept = default;
         Share& operator=(Share&& other) noexcept
         {
             release();
             budget_ = std::move(other.budget_);
+            edges_ = other.edges_;
             return *this;
         }
         ~Share() { release(); }
@@ -41,16 +54,22 @@ public:
     private:
         void release()
         {
-            if (budget_)
+            if (budget_) {
                 --budget_->live_;
+                budget_->edges_ -= edges_;
+            }
             budget_.reset();
         }
         std::shared_ptr<ObjectBudget> budget_;
+        std::size_t edges_ = 0;
     };
 
 private:
-    std::size_t limit_;
+    std::size_t maxObjects_;
+    std::size_t maxEdges_;
     std::size_t live_ = 0;
+    std::size_t made_ = 0;
+    std::size_t edges_ = 0;
 };
 
 struct DisplayObject {
@@ -65,15 +84,14 @@ struct DisplayObject {
     // The 0-based frame of its timeline that placed it: a jump back to before it removes it.
     int placedAt = 0;
     std::unique_ptr<TimelinePlayer> sprite;
-    // A morph shape's outline at the ratio it was last drawn with.
-    mutable std::optional<std::pair<std::uint16_t, ShapeGeometry>> morphCache;
     ObjectBudget::Share share;
 };
 
 class TimelinePlayer {
 public:
     // Shows the first frame at once and runs its actions. A sprite nested in itself,
-    // nesting past the movie's limit or objects past its budget are not instantiated.
+    // nesting past the movie's limit or objects past its budgets of objects and edges are
+    // not instantiated.
     TimelinePlayer(const Movie& movie, const Timeline& timeline);
     ~TimelinePlayer();
 
@@ -120,6 +138,7 @@ private:
     void applyFrame(int index, DisplayList& previous, ActionQueue& actions);
     void apply(const PlaceCommand& command, int index, DisplayList& previous, ActionQueue& actions);
     void attachSprite(DisplayObject& object, ActionQueue& actions);
+    std::size_t edgesOf(std::uint16_t id) const;
 
     const Movie& movie_;
     const Timeline& timeline_;

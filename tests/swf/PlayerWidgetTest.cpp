@@ -9,9 +9,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <semaphore>
 
 namespace {
 
@@ -31,6 +38,22 @@ void waitMs(int ms)
 qint64 mostFramesSince(const QElapsedTimer& stopwatch)
 {
     return stopwatch.elapsed() * 50 / 1000 + 1;
+}
+
+// The player reads and draws on its own thread: waits until the file set last has been read
+// and a frame drawn since. The bound only stops a broken player from hanging the suite.
+bool settle(const swf::PlayerWidget& widget)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!widget.settled()) {
+        if (timer.elapsed() > 30000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    // The frame reaches the widget by a queued call.
+    QCoreApplication::processEvents();
+    return true;
 }
 
 bool onlyColour(const QImage& image, const QColor& colour)
@@ -77,6 +100,7 @@ TEST_F(SwfPlayerWidget, AMissingOrDamagedFileShowsOnlyTheBackground)
     for (const QString& path : {dir.filePath("missing.swf"), damaged, dir.path()}) {
         widget.setMovie(path);
         EXPECT_EQ(widget.movie(), path);
+        ASSERT_TRUE(settle(widget));
         EXPECT_EQ(widget.currentFrame(), 0);
         EXPECT_TRUE(onlyColour(widget.grab().toImage(), Qt::black)) << path.toStdString();
     }
@@ -86,9 +110,14 @@ TEST_F(SwfPlayerWidget, TheBackgroundOverridesTheMovieOwn)
 {
     widget.resize(200, 100);
     widget.setMovie(write("red.swf", redMovie(1, 12)));
+    ASSERT_TRUE(settle(widget));
     EXPECT_EQ(widget.backgroundColor(), QColor(Qt::green)) << "the movie's own colour until one is set";
+    EXPECT_EQ(widget.grab().toImage().pixelColor(10, 50), QColor(Qt::green));
+    // Hidden, the movie draws no frame but the one the new colour asks for.
+    QSignalSpy drawn(&widget, &swf::PlayerWidget::frameShown);
     widget.setBackgroundColor(Qt::black);
     EXPECT_EQ(widget.backgroundColor(), QColor(Qt::black));
+    ASSERT_TRUE(drawn.wait(30000));
     const QImage image = widget.grab().toImage();
     EXPECT_EQ(image.pixelColor(10, 50), QColor(Qt::black)) << "border";
     EXPECT_EQ(image.pixelColor(100, 50), kRed) << "stage centred";
@@ -98,7 +127,8 @@ TEST_F(SwfPlayerWidget, PlaysWhileShownLoopsAndRestsWhileHidden)
 {
     widget.resize(50, 50);
     widget.setMovie(write("fast.swf", redMovie(3, 50)));
-    EXPECT_EQ(widget.currentFrame(), 1) << "starts at once";
+    ASSERT_TRUE(settle(widget));
+    EXPECT_EQ(widget.currentFrame(), 1) << "shows its first frame";
     QElapsedTimer shown;
     shown.start();
     widget.show();
@@ -118,9 +148,52 @@ TEST_F(SwfPlayerWidget, PlaysWhileShownLoopsAndRestsWhileHidden)
     EXPECT_GT(afterShow, atHide);
     EXPECT_LE(afterShow, atHide + mostFramesSince(shown)) << "time spent hidden is not caught up";
 
+    widget.hide();
     widget.setMovie(write("other.swf", redMovie(2, 50)));
+    EXPECT_EQ(widget.framesAdvanced(), 0);
+    ASSERT_TRUE(settle(widget));
     EXPECT_EQ(widget.currentFrame(), 1) << "a new movie starts from its first frame";
     EXPECT_EQ(widget.framesAdvanced(), 0);
+}
+
+TEST_F(SwfPlayerWidget, TheWindowAnswersAndClosesWhileAFrameIsBeingDrawn)
+{
+    // A frame whose drawing the test holds up for as long as it likes. Shared with the
+    // player thread, which outlives the widget.
+    struct Hold {
+        std::atomic<bool> drawing = false;
+        std::atomic<bool> heldTooLong = false;
+        std::binary_semaphore letGo{0};
+    };
+    const auto hold = std::make_shared<Hold>();
+    auto window = std::make_unique<QWidget>();
+    auto* player = new swf::PlayerWidget(window.get());
+    player->resize(200, 100);
+    auto* back = new QPushButton(QStringLiteral("Back"), window.get());
+    player->setBeforeDrawing([hold] {
+        hold->drawing = true;
+        hold->heldTooLong = !hold->letGo.try_acquire_for(std::chrono::seconds(30));
+    });
+    window->show();
+    player->setMovie(write("red.swf", redMovie(3, 50)));
+    QElapsedTimer waited;
+    waited.start();
+    while (!hold->drawing && waited.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(hold->drawing);
+
+    // The event loop answers while the frame is drawn: a click on Back comes through...
+    bool clicked = false;
+    QObject::connect(back, &QPushButton::clicked, [&clicked] { clicked = true; });
+    QMetaObject::invokeMethod(back, &QPushButton::click, Qt::QueuedConnection);
+    waited.restart();
+    while (!clicked && waited.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(clicked);
+    // ...and the window closes without waiting for the frame.
+    window.reset();
+    EXPECT_FALSE(hold->heldTooLong) << "the window waited for the frame";
+    hold->letGo.release();
 }
 
 TEST_F(SwfPlayerWidget, AMovieThatStopsItselfRestsOnItsFrame)

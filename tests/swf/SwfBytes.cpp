@@ -3,6 +3,7 @@
 #include <lzma.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace swftest {
@@ -72,7 +73,11 @@ Bytes& Bytes::append(const QByteArray& other)
 Bytes& Bytes::rect(int xMin, int xMax, int yMin, int yMax)
 {
     align();
-    bits(16, 5).sbits(xMin, 16).sbits(xMax, 16).sbits(yMin, 16).sbits(yMax, 16);
+    // Sixteen bits a field, as most files have, unless a field needs the widest the format allows.
+    const bool wide = std::ranges::any_of(std::initializer_list<int>{xMin, xMax, yMin, yMax},
+                                          [](int v) { return v < -32768 || v > 32767; });
+    const int n = wide ? 31 : 16;
+    bits(static_cast<std::uint32_t>(n), 5).sbits(xMin, n).sbits(xMax, n).sbits(yMin, n).sbits(yMax, n);
     return align();
 }
 

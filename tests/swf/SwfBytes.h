@@ -24,7 +24,7 @@ public:
     Bytes& rgba(QColor colour);
     Bytes& append(const Bytes& other);
     Bytes& append(const QByteArray& other);
-    // A rectangle in twips with 16-bit fields.
+    // A rectangle in twips, with 16-bit fields unless a value needs more.
     Bytes& rect(int xMin, int xMax, int yMin, int yMax);
     // A matrix of translation only, or of scale and translation.
     Bytes& matrix(int tx, int ty);

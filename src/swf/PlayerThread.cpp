@@ -1,0 +1,238 @@
+#include "swf/PlayerThread.h"
+
+#include "swf/FrameClock.h"
+#include "swf/MoviePlayer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace swf {
+
+namespace {
+
+// A player further behind than this restarts its clock instead of running every missed
+// frame, so that a long stall cannot turn into a burst of catching up.
+constexpr double kMostSecondsBehind = 2.0;
+
+} // namespace
+
+struct PlayerThread::Shared {
+    mutable std::mutex mutex;
+    std::condition_variable_any wake;
+    // From the owner.
+    std::optional<QString> pendingLoad;
+    bool playing = false;
+    QSize size;
+    std::optional<QColor> background;
+    bool pictureChanged = false;
+    std::function<void()> frameShown;
+    std::function<void()> beforeDrawing;
+    // From the player's thread.
+    Shown shown;
+    std::atomic<bool> finished = false;
+};
+
+namespace {
+
+// Threads of players whose owners have gone, until they have stopped.
+class RetiredThreads {
+public:
+    static RetiredThreads& instance()
+    {
+        static RetiredThreads retired;
+        return retired;
+    }
+
+    void add(std::jthread thread, std::shared_ptr<const std::atomic<bool>> finished)
+    {
+        std::vector<Retired> done;
+        {
+            const std::lock_guard lock(mutex_);
+            if (!routineAdded_ && QCoreApplication::instance() != nullptr) {
+                // Joined while the application still stands, which drawing may lean on.
+                qAddPostRoutine([] { instance().joinAll(); });
+                routineAdded_ = true;
+            }
+            const auto stopped =
+                std::partition(threads_.begin(), threads_.end(), [](const Retired& r) { return !*r.finished; });
+            done.assign(std::make_move_iterator(stopped), std::make_move_iterator(threads_.end()));
+            threads_.erase(stopped, threads_.end());
+            threads_.push_back({std::move(thread), std::move(finished)});
+        }
+    }
+
+    ~RetiredThreads() { joinAll(); }
+
+private:
+    struct Retired {
+        std::jthread thread;
+        std::shared_ptr<const std::atomic<bool>> finished;
+    };
+
+    void joinAll()
+    {
+        std::vector<Retired> all;
+        {
+            const std::lock_guard lock(mutex_);
+            all.swap(threads_);
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<Retired> threads_;
+    bool routineAdded_ = false;
+};
+
+} // namespace
+
+PlayerThread::PlayerThread(std::function<void()> frameShown) : shared_(std::make_shared<Shared>())
+{
+    shared_->frameShown = std::move(frameShown);
+    thread_ = std::jthread([shared = shared_](std::stop_token stop) { run(std::move(stop), shared); });
+}
+
+PlayerThread::~PlayerThread()
+{
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->frameShown = nullptr;
+        shared_->beforeDrawing = nullptr;
+    }
+    thread_.request_stop();
+    RetiredThreads::instance().add(std::move(thread_),
+                                   std::shared_ptr<const std::atomic<bool>>(shared_, &shared_->finished));
+}
+
+void PlayerThread::load(const QString& path)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->pendingLoad = path;
+    shared_->shown = Shown{};
+    shared_->shown.loading = true;
+    shared_->wake.notify_all();
+}
+
+void PlayerThread::setPlaying(bool playing)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->playing = playing;
+    shared_->wake.notify_all();
+}
+
+void PlayerThread::setPicture(const QSize& size, const std::optional<QColor>& background)
+{
+    const std::lock_guard lock(shared_->mutex);
+    if (shared_->size == size && shared_->background == background)
+        return;
+    shared_->size = size;
+    shared_->background = background;
+    shared_->pictureChanged = true;
+    shared_->wake.notify_all();
+}
+
+void PlayerThread::setBeforeDrawing(std::function<void()> hook)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->beforeDrawing = std::move(hook);
+}
+
+PlayerThread::Shown PlayerThread::shown() const
+{
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->shown;
+}
+
+void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shared)
+{
+    {
+        MoviePlayer player;
+        FrameClock clock;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        qint64 clockFrame = 0;
+        bool clockRunning = false;
+        bool redraw = false;
+        const auto hasFrames = [&player] { return player.hasMovie() && !player.movie()->timeline.frames.empty(); };
+        std::unique_lock lock(shared->mutex);
+        while (!stop.stop_requested()) {
+            if (shared->pendingLoad) {
+                const QString path = *std::exchange(shared->pendingLoad, std::nullopt);
+                lock.unlock();
+                player.load(path);
+                lock.lock();
+                // A later file asked for meanwhile replaces this one at once.
+                if (shared->pendingLoad)
+                    continue;
+                shared->shown.loading = false;
+                // A frame of what played before may have come in while the file was read.
+                shared->shown.image = QImage();
+                shared->shown.currentFrame = player.currentFrame();
+                if (player.movie() != nullptr)
+                    shared->shown.movieBackground = player.movie()->background;
+                clockRunning = false;
+                redraw = true;
+            }
+            if (!shared->playing || !hasFrames()) {
+                clockRunning = false;
+            } else if (!clockRunning) {
+                clock.restart(player.movie()->frameRate, 0, elapsed.elapsed());
+                clockFrame = 0;
+                clockRunning = true;
+            } else {
+                const qint64 now = elapsed.elapsed();
+                const qint64 due = clock.dueFrame(now);
+                // A movie that has stopped is not drawn again until it moves.
+                if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
+                    redraw = player.advance() || redraw;
+                    clockFrame = 0;
+                    clock.restart(clock.rate(), 0, now);
+                } else {
+                    // Every due frame runs, as the display list depends on each, but only
+                    // the last is drawn.
+                    for (; clockFrame < due; ++clockFrame)
+                        redraw = player.advance() || redraw;
+                }
+                shared->shown.currentFrame = player.currentFrame();
+                shared->shown.framesAdvanced = player.framesAdvanced();
+            }
+            redraw = redraw || std::exchange(shared->pictureChanged, false);
+            if (redraw && !shared->size.isEmpty()) {
+                const QSize size = shared->size;
+                const QColor background = shared->background.value_or(player.movieBackground());
+                const std::function<void()> beforeDrawing = shared->beforeDrawing;
+                lock.unlock();
+                if (beforeDrawing)
+                    beforeDrawing();
+                const QImage image = player.render(size, background);
+                lock.lock();
+                redraw = false;
+                shared->shown.image = image;
+                if (shared->frameShown)
+                    shared->frameShown();
+                // Commands may have come while drawing.
+                continue;
+            }
+            if (clockRunning) {
+                const auto wait = std::chrono::milliseconds(clock.msUntil(clockFrame + 1, elapsed.elapsed()));
+                shared->wake.wait_for(lock, stop, wait, [&] {
+                    return shared->pendingLoad || shared->pictureChanged || !shared->playing;
+                });
+            } else {
+                shared->wake.wait(lock, stop, [&] {
+                    return shared->pendingLoad || shared->pictureChanged || (shared->playing && hasFrames());
+                });
+            }
+        }
+    }
+    shared->finished = true;
+}
+
+} // namespace swf

@@ -1,0 +1,74 @@
+#pragma once
+// Plays one movie on a thread of its own: reads the file, runs the frames as they fall due
+// at the movie's rate and draws each into an image, so that nothing a movie asks for can
+// hold up the thread that answers the user. Its owner sends commands and takes the last
+// frame drawn.
+//
+// Why it is safe: the movie, its running timeline and its renderer are made, used and
+// destroyed on the player's thread alone; no other thread ever sees them. What the threads
+// share, the commands and the last frame with its counters, is guarded by one mutex, which
+// the player's thread holds to take commands, to run the frames due (quick: drawing is the
+// slow part) and to hand a frame over, never while it reads a file or draws. A frame crosses
+// as an implicitly shared image, whose count is atomic; the renderer draws the next frame
+// into fresh memory while the owner still holds the last. The owner hears of a new frame by
+// a call it gives, made under the mutex, so that no call comes after the owner withdrew it.
+//
+// Destruction does not wait for a frame being drawn or a file being read: the thread is
+// told to stop and is joined once it has, at the latest when the application ends, so
+// that closing a movie never waits for it.
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <thread>
+
+namespace swf {
+
+class PlayerThread {
+public:
+    // What the owner sees of the movie.
+    struct Shown {
+        // The last frame drawn; null before the first.
+        QImage image;
+        // 1-based frame of the main timeline shown; 0 without a movie.
+        int currentFrame = 0;
+        qint64 framesAdvanced = 0;
+        // From the call to load until the file is read, found unreadable or refused.
+        bool loading = false;
+        std::optional<QColor> movieBackground;
+    };
+
+    // frameShown is called on the player's thread whenever a new frame can be taken.
+    explicit PlayerThread(std::function<void()> frameShown);
+    ~PlayerThread();
+    PlayerThread(const PlayerThread&) = delete;
+    PlayerThread& operator=(const PlayerThread&) = delete;
+
+    // Replaces what played: the file is read on the player's thread and its first frame
+    // drawn at once; frames run from then on while playing.
+    void load(const QString& path);
+    // Time spent paused is not caught up.
+    void setPlaying(bool playing);
+    // The size frames are drawn at, in device pixels, and the colour around and behind the
+    // movie (without one, the movie's own or white).
+    void setPicture(const QSize& size, const std::optional<QColor>& background);
+    // For tests: called on the player's thread before each frame is drawn.
+    void setBeforeDrawing(std::function<void()> hook);
+
+    Shown shown() const;
+
+private:
+    struct Shared;
+    static void run(std::stop_token stop, const std::shared_ptr<Shared>& shared);
+
+    std::shared_ptr<Shared> shared_;
+    std::jthread thread_;
+};
+
+} // namespace swf
