@@ -3,6 +3,7 @@
 #include "app/ProductVersion.h"
 #include "app/Program.h"
 #include "frame/mdifrm.h"
+#include "platform/DirectPresenter.h"
 #include "platform/FormTimer.h"
 #include "platform/Services.h"
 #include "platform/Twips.h"
@@ -54,6 +55,7 @@ frmHypno::frmHypno(Program& program)
       events_(program.services().events),
       picture_(QSize(platform::twipsToPixels(design::ClientWidth), platform::twipsToPixels(design::ClientHeight)),
                devicePixelRatioF()),
+      presenter_(platform::makeDirectPresenter(*this)),
       schedule_(wheelPace::CirclePeriod, wheelPace::MaxLag, wheelPace::LongestFrame),
       yield_([this] { pacedYield(); })
 {
@@ -227,9 +229,15 @@ void frmHypno::holdWhileOutOfSight()
 void frmHypno::present()
 {
     schedule_.setRefreshInterval(refreshInterval(screen()));
+    picture_.setDevicePixelRatio(devicePixelRatioF());
     const QRect changed = picture_.takeChanged();
-    if (!changed.isEmpty())
-        repaint(changed);
+    if (changed.isEmpty())
+        return;
+    if (presenter_ && presenter_->present(picture_.image(), changed)) {
+        ++activity_.framesPresented;
+        return;
+    }
+    repaint(changed);
 }
 
 void frmHypno::paintEvent(QPaintEvent* event)

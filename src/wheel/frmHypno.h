@@ -10,8 +10,11 @@
 #include "wheel/WheelPicture.h"
 #include "wheel/modHypno.h"
 
+#include <memory>
+
 class QLabel;
 namespace platform {
+class DirectPresenter;
 class EventLoop;
 class FormTimer;
 class MonotonicClock;
@@ -86,6 +89,8 @@ private:
     const platform::MonotonicClock& clock_;
     platform::EventLoop& events_;
     WheelPicture picture_;
+    // Brings the frames to the screen where the display system allows; else a repaint.
+    std::unique_ptr<platform::DirectPresenter> presenter_;
     WheelSchedule schedule_;
     bool outOfSight_ = false;
     modHypno::YieldHook yield_;
