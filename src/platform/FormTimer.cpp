@@ -41,6 +41,7 @@ void FormTimer::tick()
         return;
     // A tick posted to come early or at once has come now.
     tickPosted_ = false;
+    againAtOnce_ = false;
     inHandler_ = true;
     QElapsedTimer ran;
     ran.start();
@@ -52,7 +53,8 @@ void FormTimer::tick()
     // Ticks fell due while the handler ran, and Qt counts the interval afresh from each
     // of them that it dropped: left to Qt, the thread would sleep through most of an
     // interval before the next tick.
-    if (timer_.isActive() && ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000) {
+    const bool ranPastInterval = ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000;
+    if (timer_.isActive() && (ranPastInterval || againAtOnce_)) {
         tickPosted_ = true;
         QMetaObject::invokeMethod(this, &FormTimer::tickNow, Qt::QueuedConnection);
     }

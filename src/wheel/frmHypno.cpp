@@ -140,6 +140,7 @@ void frmHypno::Timer1_Timer()
     // A pass yields to the event loop, where this window may be unloaded; it must stay
     // in memory until the pass and this handler are done with it.
     platform::FormRuntime::KeepAlive keepAlive(runtime());
+    behindSchedule_ = false;
     if (wheel_.WheelDirection == 0) {
         ++activity_.passes;
         schedule_.passBegins(wheel_, false);
@@ -155,6 +156,10 @@ void frmHypno::Timer1_Timer()
     // The last circles of the last pass before a stop still reach the screen.
     if (!Timer1->isEnabled())
         update(picture_.takeChanged());
+    // A short pass that ends with circles still due is followed at once, as the circles
+    // of one pass are, rather than after a sleep through the timer's interval.
+    else if (behindSchedule_)
+        Timer1->tickAgainAtOnce();
 }
 
 void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
@@ -207,6 +212,7 @@ void frmHypno::replaceYield(modHypno::YieldHook hook)
 void frmHypno::pacedYield()
 {
     const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now(), wheel_);
+    behindSchedule_ = !step.sleepUntil;
     if (step.present)
         present();
     if (!step.sleepUntil)

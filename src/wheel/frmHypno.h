@@ -93,6 +93,8 @@ private:
     std::unique_ptr<platform::DirectPresenter> presenter_;
     WheelSchedule schedule_;
     bool outOfSight_ = false;
+    // The next circle was already due when the last one was drawn.
+    bool behindSchedule_ = false;
     modHypno::YieldHook yield_;
     Activity activity_;
 

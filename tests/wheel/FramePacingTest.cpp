@@ -6,6 +6,7 @@
 #include "WheelRun.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -236,6 +237,32 @@ TEST_F(Paced, AMinimisedFrameHoldsTheDrawingAndTheTimerUntilItIsBack)
     EXPECT_FALSE(timer->isTicking());
     frame().showNormal();
     EXPECT_TRUE(timer->isTicking());
+}
+
+TEST_F(Paced, APassThatEndsBehindItsScheduleIsFollowedAtOnceNotAfterTheTimersInterval)
+{
+    // Passes of one circle: the smallest disc at the widest spacing.
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(10);
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(1000);
+    auto* timer = control<platform::FormTimer>(wheel(), "Timer1");
+    const auto followers = [&] {
+        const long long before = wheel().activity().circles;
+        QCoreApplication::sendPostedEvents(timer, QEvent::MetaCall);
+        return wheel().activity().circles - before;
+    };
+
+    // The first circle starts the schedule and the pass sleeps to the next frame, where
+    // the circles of a whole frame are due: each pass then comes at once after the one
+    // before, until the drawing has caught up and sleeps again.
+    ASSERT_EQ(tick().size(), 1u);
+    ASSERT_EQ(tick().size(), 1u);
+    const TimePoint caughtUpFrom = fx.monotonic.now();
+    long long drawn = 0;
+    while (const long long more = followers())
+        drawn += more;
+    const auto frame = frameTime();
+    EXPECT_GE(drawn, static_cast<long long>(frame / Period) - 2);
+    EXPECT_LE(drawn, static_cast<long long>((frame + fx.monotonic.now() - caughtUpFrom) / Period) + 2);
 }
 
 TEST_F(Paced, AStoppedWheelHasNoTimerRunning)
