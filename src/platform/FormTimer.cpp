@@ -41,7 +41,6 @@ void FormTimer::tick()
         return;
     // A tick posted to come early or at once has come now.
     tickPosted_ = false;
-    againAtOnce_ = false;
     inHandler_ = true;
     QElapsedTimer ran;
     ran.start();
@@ -53,8 +52,7 @@ void FormTimer::tick()
     // Ticks fell due while the handler ran, and Qt counts the interval afresh from each
     // of them that it dropped: left to Qt, the thread would sleep through most of an
     // interval before the next tick.
-    const bool ranPastInterval = ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000;
-    if (timer_.isActive() && (ranPastInterval || againAtOnce_)) {
+    if (timer_.isActive() && ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000) {
         tickPosted_ = true;
         QMetaObject::invokeMethod(this, &FormTimer::tickNow, Qt::QueuedConnection);
     }

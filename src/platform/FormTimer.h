@@ -32,11 +32,6 @@ public:
     // frame then carries the tick, and an idle thread sleeps until it is due.
     void setMayComeEarly(std::chrono::milliseconds early);
 
-    // Asked by a running handler: the next tick comes as soon as the handler returns,
-    // as after a handler that ran past the interval. For work that is behind its own
-    // schedule and would rather not sleep through an interval.
-    void tickAgainAtOnce() { againAtOnce_ = inHandler_; }
-
     // Runs the handler as a tick would (tests, and ticks delivered by hand).
     void tick();
 
@@ -51,7 +46,6 @@ private:
     bool held_ = false;
     std::function<void()> handler_;
     bool inHandler_ = false;
-    bool againAtOnce_ = false;
     std::chrono::milliseconds early_{0};
     // A tick is posted to come early or at once; a tick that comes first makes it void.
     bool tickPosted_ = false;

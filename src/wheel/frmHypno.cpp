@@ -140,26 +140,35 @@ void frmHypno::Timer1_Timer()
     // A pass yields to the event loop, where this window may be unloaded; it must stay
     // in memory until the pass and this handler are done with it.
     platform::FormRuntime::KeepAlive keepAlive(runtime());
-    behindSchedule_ = false;
+    // Passes shorter than a frame's batch follow one another at once while their circles
+    // are behind the schedule, as the circles of one pass do; each would otherwise sleep
+    // out the timer's interval. A pass that slept ends the tick, as any pass does.
+    do {
+        behindSchedule_ = false;
+        sleptInPass_ = false;
+        if (!runPasses())
+            return;
+    } while (behindSchedule_ && !sleptInPass_ && Timer1->isEnabled() && !outOfSight_);
+    // The last circles of the last pass before a stop still reach the screen.
+    if (!Timer1->isEnabled())
+        update(picture_.takeChanged());
+}
+
+bool frmHypno::runPasses()
+{
     if (wheel_.WheelDirection == 0) {
         ++activity_.passes;
         schedule_.passBegins(wheel_, false);
         modHypno::DrawOutwardPass(wheel_, *viewObject, yield_);
         if (!runtime().isLoaded(*this))
-            return;
+            return false;
     }
     if (wheel_.WheelDirection == 1) {
         ++activity_.passes;
         schedule_.passBegins(wheel_, true);
         modHypno::DrawInwardPass(wheel_, *viewObject, yield_);
     }
-    // The last circles of the last pass before a stop still reach the screen.
-    if (!Timer1->isEnabled())
-        update(picture_.takeChanged());
-    // A short pass that ends with circles still due is followed at once, as the circles
-    // of one pass are, rather than after a sleep through the timer's interval.
-    else if (behindSchedule_)
-        Timer1->tickAgainAtOnce();
+    return runtime().isLoaded(*this);
 }
 
 void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
@@ -213,6 +222,7 @@ void frmHypno::pacedYield()
 {
     const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now(), wheel_);
     behindSchedule_ = !step.sleepUntil;
+    sleptInPass_ = sleptInPass_ || step.sleepUntil;
     if (step.present)
         present();
     if (!step.sleepUntil)

@@ -82,6 +82,9 @@ protected:
     void leaving() override;
 
 private:
+    // One tick's passes: outward, inward, or outward and then inward when the direction
+    // changes during the first. False when the window was unloaded meanwhile.
+    bool runPasses();
     void present();
     void holdWhileOutOfSight();
 
@@ -95,6 +98,8 @@ private:
     bool outOfSight_ = false;
     // The next circle was already due when the last one was drawn.
     bool behindSchedule_ = false;
+    // The running tick's last passes waited for their circles' time.
+    bool sleptInPass_ = false;
     modHypno::YieldHook yield_;
     Activity activity_;
 

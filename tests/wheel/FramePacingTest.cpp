@@ -6,7 +6,6 @@
 #include "WheelRun.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -244,25 +243,22 @@ TEST_F(Paced, APassThatEndsBehindItsScheduleIsFollowedAtOnceNotAfterTheTimersInt
     // Passes of one circle: the smallest disc at the widest spacing.
     control<QScrollBar>(frame(), "ScrollBarSize")->setValue(10);
     control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(1000);
-    auto* timer = control<platform::FormTimer>(wheel(), "Timer1");
-    const auto followers = [&] {
-        const long long before = wheel().activity().circles;
-        QCoreApplication::sendPostedEvents(timer, QEvent::MetaCall);
-        return wheel().activity().circles - before;
-    };
 
-    // The first circle starts the schedule and the pass sleeps to the next frame, where
-    // the circles of a whole frame are due: each pass then comes at once after the one
-    // before, until the drawing has caught up and sleeps again.
+    // The first circle starts the schedule and its pass sleeps to the next frame, where
+    // a whole frame's circles are due: the next tick draws them all, one pass after
+    // another, and ends when the drawing has caught up and sleeps again.
     ASSERT_EQ(tick().size(), 1u);
-    ASSERT_EQ(tick().size(), 1u);
-    const TimePoint caughtUpFrom = fx.monotonic.now();
-    long long drawn = 0;
-    while (const long long more = followers())
-        drawn += more;
-    const auto frame = frameTime();
-    EXPECT_GE(drawn, static_cast<long long>(frame / Period) - 2);
-    EXPECT_LE(drawn, static_cast<long long>((frame + fx.monotonic.now() - caughtUpFrom) / Period) + 2);
+    const TimePoint frameStart = fx.monotonic.now();
+    const std::vector<SeenCircle> caughtUp = tick();
+    EXPECT_GE(caughtUp.size(), static_cast<std::size_t>(frameTime() / Period) - 1);
+    EXPECT_LE(caughtUp.size(), static_cast<std::size_t>(frameTime() / Period) + 2);
+    for (const SeenCircle& circle : caughtUp)
+        ASSERT_LT(circle.at - frameStart, frameTime()) << "a circle drawn after the frame it fell due in";
+    EXPECT_EQ(wheel().activity().passes, static_cast<long long>(caughtUp.size()) + 1);
+
+    // A stop ends the run of passes at the end of the pass running.
+    control<QAction>(wheel(), "mnuFileStopHypnodisc")->trigger();
+    EXPECT_LE(tick().size(), 1u);
 }
 
 TEST_F(Paced, AStoppedWheelHasNoTimerRunning)
