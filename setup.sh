@@ -17,7 +17,7 @@ case "$mode" in
 esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-                zlib1g-dev liblzma-dev libglib2.0-dev libgtest-dev libbenchmark-dev)
+                zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libgtest-dev libbenchmark-dev)
 # Qt's display plug-ins: X11, and native Wayland for Wayland sessions.
 run_packages=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core)
 # The suite also drives the real program under a virtual X server and a headless Wayland

@@ -357,13 +357,13 @@ std::optional<Row> measurePeer(double seconds)
 
 void printSideBySide(const std::vector<Row>& rows, double refreshHz)
 {
-    std::printf("\nside by side, %.0f Hz screen       CPU s/s   X server   wake-ups/s   frames/s   circles/s   p99 ms\n",
+    std::printf("\nside by side, %.0f Hz screen                 CPU s/s   X server   wake-ups/s   frames/s   circles/s   p99 ms\n",
                 refreshHz);
     for (const Row& row : rows) {
         char x[16] = "     n/a";
         if (row.xServerCpu)
             std::snprintf(x, sizeof x, "%8.3f", *row.xServerCpu);
-        std::printf("  %-34s %7.3f   %s   %10.1f   %8.1f   %9.0f   %6.2f\n", row.name.c_str(), row.self.cpu, x,
+        std::printf("  %-44s %7.3f   %s   %10.1f   %8.1f   %9.0f   %6.2f\n", row.name.c_str(), row.self.cpu, x,
                     row.self.wakeUpsMainThread, row.frames, row.circles, row.latencyP99);
     }
 }
@@ -600,6 +600,7 @@ int main(int argc, char** argv)
         std::vector<Row> rows;
         rows.push_back(measure({"wheel, load-time values", 0, 0, 0}, seconds));
         rows.push_back(measure({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, seconds));
+        rows.push_back(measure({"wheel, Size 10 Density 10 (1 circle a pass)", 10, 1000, 2}, seconds));
         if (peers)
             if (std::optional<Row> peer = measurePeer(seconds))
                 rows.push_back(*peer);

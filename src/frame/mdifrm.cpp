@@ -94,6 +94,8 @@ constexpr TwipsRect cmdChangeDirection{9720, 640, 2055, 315};
 const QString cmdChangeDirectionCaption = QStringLiteral("Change Direction");
 
 constexpr int ValueBoxInterval = 100;
+// More than a display frame, so that a drawing at any refresh rate carries the tick.
+constexpr int ValueBoxMayComeEarly = 25;
 
 // The label sizes itself to its text, centred in its strip as the designed "Display"
 // stands, 120 twips below the strip's top.
@@ -260,6 +262,9 @@ void mdifrm::buildSettingsPanel()
 
     Timer1 = new platform::FormTimer(this, design::ValueBoxInterval, [this] { Timer1_Timer(); });
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    // The value boxes show the settings a little early rather than wake the drawing's
+    // thread between its frames.
+    Timer1->setMayComeEarly(std::chrono::milliseconds(design::ValueBoxMayComeEarly));
     Timer1->setEnabled(true);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/FormTimer.h"
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 
 namespace platform {
@@ -38,6 +39,8 @@ void FormTimer::tick()
 {
     if (inHandler_)
         return;
+    // A tick posted to come early or at once has come now.
+    tickPosted_ = false;
     inHandler_ = true;
     QElapsedTimer ran;
     ran.start();
@@ -49,12 +52,40 @@ void FormTimer::tick()
     // Ticks fell due while the handler ran, and Qt counts the interval afresh from each
     // of them that it dropped: left to Qt, the thread would sleep through most of an
     // interval before the next tick.
-    if (timer_.isActive() && ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000)
+    if (timer_.isActive() && ran.nsecsElapsed() >= static_cast<qint64>(timer_.interval()) * 1'000'000) {
+        tickPosted_ = true;
         QMetaObject::invokeMethod(this, &FormTimer::tickNow, Qt::QueuedConnection);
+    }
+}
+
+void FormTimer::setMayComeEarly(std::chrono::milliseconds early)
+{
+    const bool listening = early_ > early_.zero();
+    early_ = early;
+    if (listening || early_ <= early_.zero())
+        return;
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &FormTimer::threadAboutToSleep);
+}
+
+void FormTimer::threadAboutToSleep()
+{
+    if (tickPosted_ || inHandler_ || !timer_.isActive() || early_ <= early_.zero())
+        return;
+    const int left = timer_.remainingTime();
+    if (left < 0 || std::chrono::milliseconds(left) > early_)
+        return;
+    // Posted, so the handler runs from the loop as any tick does, and the loop does
+    // not sleep while it is pending.
+    tickPosted_ = true;
+    QMetaObject::invokeMethod(this, &FormTimer::tickNow, Qt::QueuedConnection);
 }
 
 void FormTimer::tickNow()
 {
+    if (!tickPosted_)
+        return;
+    tickPosted_ = false;
     if (!timer_.isActive() || inHandler_)
         return;
     // Qt keeps a timer whose own tick is running from waking the loops that the handler

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
-#include <utility>
 
 namespace {
+
+// Rows of rings kept between passes: some 2 MB at most, enough for every pass of up to
+// about a thousand circles of the largest size at the usual pen widths.
+constexpr std::size_t RingRowBudget = std::size_t{1} << 17;
 
 QImage blankImage(QSize logicalPixels, qreal devicePixelRatio)
 {
@@ -19,17 +21,24 @@ QImage blankImage(QSize logicalPixels, qreal devicePixelRatio)
 
 } // namespace
 
-WheelPicture::WheelPicture(QSize logicalPixels, qreal devicePixelRatio)
+WheelPicture::WheelPicture(QSize logicalPixels, qreal devicePixelRatio) : rings_(RingRowBudget)
 {
     resize(logicalPixels, devicePixelRatio);
 }
 
-void WheelPicture::resize(QSize logicalPixels, qreal devicePixelRatio)
+void WheelPicture::forgetRings()
 {
     holding_ = false;
+    held_ = nullptr;
+    rings_.reset(PixelGrid{image_.size(), image_.devicePixelRatio()});
+}
+
+void WheelPicture::resize(QSize logicalPixels, qreal devicePixelRatio)
+{
     logical_ = logicalPixels;
     image_ = blankImage(logicalPixels, devicePixelRatio);
     changed_ = QRect(QPoint(0, 0), logical_);
+    forgetRings();
 }
 
 void WheelPicture::setDevicePixelRatio(qreal devicePixelRatio)
@@ -41,6 +50,7 @@ void WheelPicture::setDevicePixelRatio(qreal devicePixelRatio)
                            Qt::FastTransformation);
     image_.setDevicePixelRatio(devicePixelRatio);
     changed_ = QRect(QPoint(0, 0), logical_);
+    forgetRings();
 }
 
 float WheelPicture::ScaleWidth() const
@@ -55,9 +65,9 @@ float WheelPicture::ScaleHeight() const
 
 void WheelPicture::Cls()
 {
-    holding_ = false;
     image_.fill(Qt::black);
     changed_ = QRect(QPoint(0, 0), logical_);
+    forgetRings();
 }
 
 const QImage& WheelPicture::image() const
@@ -68,92 +78,35 @@ const QImage& WheelPicture::image() const
 
 void WheelPicture::Circle(float x, float y, float radius, modHypno::Rgb colour)
 {
-    measureRing(x, y, radius, next_);
-    next_.colour = qRgb(colour.red, colour.green, colour.blue);
+    const RingShape shape{x, y, radius, std::max(1, drawWidth_)};
+    const RingRows& next = rings_.ring(shape);
     if (holding_) {
-        uchar* const bits = image_.bits();
-        for (int i = 0; i < static_cast<int>(held_.rows.size()); ++i) {
-            const int row = held_.firstRow + i;
-            const RowSpans* covering = next_.at(row);
-            if (!covering || *covering != held_.rows[static_cast<std::size_t>(i)])
-                paintRow(bits, row, held_.rows[static_cast<std::size_t>(i)], held_.colour);
-        }
+        const Rows rows = this->rows();
+        for (const RowPaint& paint : rings_.uncovered(heldShape_, *held_, shape, next))
+            paintRow(rows, paint.row, paint.spans, heldColour_);
     }
-    std::swap(held_, next_);
+    held_ = &next;
+    heldShape_ = shape;
+    heldColour_ = qRgb(colour.red, colour.green, colour.blue);
     holding_ = true;
 
     const double dpr = image_.devicePixelRatio();
     const double perTwip = dpr / platform::kTwipsPerPixel;
-    const double outer = std::abs(radius) * perTwip + std::max(1, drawWidth_) * dpr / 2.0;
+    const double outer = std::abs(radius) * perTwip + shape.pen * dpr / 2.0;
     const QRectF bounds(x * perTwip - outer, y * perTwip - outer, 2 * outer, 2 * outer);
     const QRect logicalBounds =
         QRectF(bounds.topLeft() / dpr, bounds.size() / dpr).toAlignedRect().adjusted(-1, -1, 1, 1);
     changed_ |= logicalBounds & QRect(QPoint(0, 0), logical_);
 }
 
-const WheelPicture::RowSpans* WheelPicture::Ring::at(int row) const
+WheelPicture::Rows WheelPicture::rows() const
 {
-    const int i = row - firstRow;
-    return i >= 0 && i < static_cast<int>(rows.size()) ? &rows[static_cast<std::size_t>(i)] : nullptr;
+    return Rows{image_.bits(), image_.bytesPerLine()};
 }
 
-void WheelPicture::measureRing(float x, float y, float radius, Ring& ring) const
+void WheelPicture::paintRow(const Rows& rows, int row, const RowSpans& spans, QRgb colour)
 {
-    // Everything in device pixels; a pixel belongs to the ring when its centre lies
-    // within half the pen width of the circle.
-    const double dpr = image_.devicePixelRatio();
-    const double perTwip = dpr / platform::kTwipsPerPixel;
-    const double cx = x * perTwip;
-    const double cy = y * perTwip;
-    const double r = std::abs(radius) * perTwip;
-    const double halfPen = std::max(1, drawWidth_) * dpr / 2.0;
-    const double outer = r + halfPen;
-    const double inner = std::max(0.0, r - halfPen);
-    const int width = image_.width();
-    const int height = image_.height();
-
-    const int top = std::max(0, static_cast<int>(std::floor(cy - outer)));
-    const int bottom = std::min(height - 1, static_cast<int>(std::ceil(cy + outer)));
-    ring.firstRow = top;
-    ring.rows.assign(static_cast<std::size_t>(std::max(0, bottom - top + 1)), RowSpans{});
-    const auto clipped = [width](int from, int to) {
-        return std::pair{std::max(from, 0), std::min(to, width - 1)};
-    };
-    const auto measureRow = [&](double dy) {
-        RowSpans spans;
-        if (std::abs(dy) > outer)
-            return spans;
-        const double xo = std::sqrt(outer * outer - dy * dy);
-        const int left = static_cast<int>(std::ceil(cx - xo - 0.5));
-        const int right = static_cast<int>(std::floor(cx + xo - 0.5));
-        if (std::abs(dy) >= inner) {
-            std::tie(spans.from, spans.to) = clipped(left, right);
-            return spans;
-        }
-        const double xi = std::sqrt(inner * inner - dy * dy);
-        std::tie(spans.from, spans.to) = clipped(left, static_cast<int>(std::floor(cx - xi - 0.5)));
-        std::tie(spans.from2, spans.to2) = clipped(static_cast<int>(std::ceil(cx + xi - 0.5)), right);
-        return spans;
-    };
-
-    // The rows at the same distance above and below the centre, when the centre lies on
-    // a pixel's edge or middle, have the same spans exactly: the square roots, most of
-    // a ring's cost, are then taken once for both.
-    const bool mirrored = 2.0 * cy == std::floor(2.0 * cy);
-    const int mirror = static_cast<int>(2.0 * cy) - 1;
-    for (int row = top; row <= bottom; ++row) {
-        const int twin = mirror - row;
-        RowSpans& spans = ring.rows[static_cast<std::size_t>(row - top)];
-        if (mirrored && twin < row && twin >= top)
-            spans = ring.rows[static_cast<std::size_t>(twin - top)];
-        else
-            spans = measureRow(row + 0.5 - cy);
-    }
-}
-
-void WheelPicture::paintRow(uchar* bits, int row, const RowSpans& spans, QRgb colour) const
-{
-    auto* line = reinterpret_cast<QRgb*>(bits + row * image_.bytesPerLine());
+    auto* line = reinterpret_cast<QRgb*>(rows.bits + row * rows.bytesPerLine);
     if (spans.from <= spans.to)
         std::fill(line + spans.from, line + spans.to + 1, colour);
     if (spans.from2 <= spans.to2)
@@ -165,9 +118,9 @@ void WheelPicture::paintHeldRing() const
     if (!holding_)
         return;
     holding_ = false;
-    uchar* const bits = image_.bits();
-    for (int i = 0; i < static_cast<int>(held_.rows.size()); ++i)
-        paintRow(bits, held_.firstRow + i, held_.rows[static_cast<std::size_t>(i)], held_.colour);
+    const Rows rows = this->rows();
+    for (int i = 0; i < static_cast<int>(held_->rows.size()); ++i)
+        paintRow(rows, held_->firstRow + i, held_->rows[static_cast<std::size_t>(i)], heldColour_);
 }
 
 QRect WheelPicture::takeChanged()

@@ -5,13 +5,12 @@
 // back until the next one or a look at the picture: where the next covers a row of it
 // exactly, that row is never painted, as nobody could have seen it.
 
+#include "wheel/RingCache.h"
 #include "wheel/modHypno.h"
 
 #include <QImage>
 #include <QRect>
 #include <QSize>
-
-#include <vector>
 
 class WheelPicture final : public modHypno::DrawingSurface {
 public:
@@ -36,31 +35,25 @@ public:
     QRect takeChanged();
 
 private:
-    // A ring's pixels in one row: one span, or two either side of the hole.
-    struct RowSpans {
-        int from = 0;
-        int to = -1;
-        int from2 = 0;
-        int to2 = -1;
-        friend bool operator==(const RowSpans&, const RowSpans&) = default;
+    // The image's rows, looked up once per ring rather than once per row.
+    struct Rows {
+        uchar* bits;
+        qsizetype bytesPerLine;
     };
-    struct Ring {
-        int firstRow = 0;
-        std::vector<RowSpans> rows;
-        QRgb colour = 0;
-        const RowSpans* at(int row) const;
-    };
-    void measureRing(float x, float y, float radius, Ring& ring) const;
-    // Paints into the image's bits, fetched once per ring rather than once per row.
-    void paintRow(uchar* bits, int row, const RowSpans& spans, QRgb colour) const;
+    Rows rows() const;
+    static void paintRow(const Rows& rows, int row, const RowSpans& spans, QRgb colour);
     void paintHeldRing() const;
+    // Starts afresh: a new image, or new settings whose rings are not the old ones.
+    void forgetRings();
 
     QSize logical_;
     // Painted on when looked at: the held ring belongs to what is shown.
     mutable QImage image_;
     int drawWidth_ = 1;
     QRect changed_;
-    mutable Ring held_;
+    RingCache rings_;
+    const RingRows* held_ = nullptr;
+    RingShape heldShape_;
+    QRgb heldColour_ = 0;
     mutable bool holding_ = false;
-    Ring next_;
 };

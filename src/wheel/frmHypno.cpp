@@ -3,6 +3,7 @@
 #include "app/ProductVersion.h"
 #include "app/Program.h"
 #include "frame/mdifrm.h"
+#include "platform/DirectPresenter.h"
 #include "platform/FormTimer.h"
 #include "platform/Services.h"
 #include "platform/Twips.h"
@@ -54,6 +55,7 @@ frmHypno::frmHypno(Program& program)
       events_(program.services().events),
       picture_(QSize(platform::twipsToPixels(design::ClientWidth), platform::twipsToPixels(design::ClientHeight)),
                devicePixelRatioF()),
+      presenter_(platform::makeDirectPresenter(*this)),
       schedule_(wheelPace::CirclePeriod, wheelPace::MaxLag, wheelPace::LongestFrame),
       yield_([this] { pacedYield(); })
 {
@@ -138,21 +140,35 @@ void frmHypno::Timer1_Timer()
     // A pass yields to the event loop, where this window may be unloaded; it must stay
     // in memory until the pass and this handler are done with it.
     platform::FormRuntime::KeepAlive keepAlive(runtime());
+    // Passes shorter than a frame's batch follow one another at once while their circles
+    // are behind the schedule, as the circles of one pass do; each would otherwise sleep
+    // out the timer's interval. A pass that slept ends the tick, as any pass does.
+    do {
+        behindSchedule_ = false;
+        sleptInPass_ = false;
+        if (!runPasses())
+            return;
+    } while (behindSchedule_ && !sleptInPass_ && Timer1->isEnabled() && !outOfSight_);
+    // The last circles of the last pass before a stop still reach the screen.
+    if (!Timer1->isEnabled())
+        update(picture_.takeChanged());
+}
+
+bool frmHypno::runPasses()
+{
     if (wheel_.WheelDirection == 0) {
         ++activity_.passes;
         schedule_.passBegins(wheel_, false);
         modHypno::DrawOutwardPass(wheel_, *viewObject, yield_);
         if (!runtime().isLoaded(*this))
-            return;
+            return false;
     }
     if (wheel_.WheelDirection == 1) {
         ++activity_.passes;
         schedule_.passBegins(wheel_, true);
         modHypno::DrawInwardPass(wheel_, *viewObject, yield_);
     }
-    // The last circles of the last pass before a stop still reach the screen.
-    if (!Timer1->isEnabled())
-        update(picture_.takeChanged());
+    return runtime().isLoaded(*this);
 }
 
 void frmHypno::Circle(float x, float y, float radius, modHypno::Rgb colour)
@@ -205,6 +221,8 @@ void frmHypno::replaceYield(modHypno::YieldHook hook)
 void frmHypno::pacedYield()
 {
     const WheelSchedule::AfterCircle step = schedule_.afterCircle(clock_.now(), wheel_);
+    behindSchedule_ = !step.sleepUntil;
+    sleptInPass_ = sleptInPass_ || step.sleepUntil;
     if (step.present)
         present();
     if (!step.sleepUntil)
@@ -227,9 +245,15 @@ void frmHypno::holdWhileOutOfSight()
 void frmHypno::present()
 {
     schedule_.setRefreshInterval(refreshInterval(screen()));
+    picture_.setDevicePixelRatio(devicePixelRatioF());
     const QRect changed = picture_.takeChanged();
-    if (!changed.isEmpty())
-        repaint(changed);
+    if (changed.isEmpty())
+        return;
+    if (presenter_ && presenter_->present(picture_.image(), changed)) {
+        ++activity_.framesPresented;
+        return;
+    }
+    repaint(changed);
 }
 
 void frmHypno::paintEvent(QPaintEvent* event)

@@ -10,8 +10,11 @@
 #include "wheel/WheelPicture.h"
 #include "wheel/modHypno.h"
 
+#include <memory>
+
 class QLabel;
 namespace platform {
+class DirectPresenter;
 class EventLoop;
 class FormTimer;
 class MonotonicClock;
@@ -79,6 +82,9 @@ protected:
     void leaving() override;
 
 private:
+    // One tick's passes: outward, inward, or outward and then inward when the direction
+    // changes during the first. False when the window was unloaded meanwhile.
+    bool runPasses();
     void present();
     void holdWhileOutOfSight();
 
@@ -86,8 +92,14 @@ private:
     const platform::MonotonicClock& clock_;
     platform::EventLoop& events_;
     WheelPicture picture_;
+    // Brings the frames to the screen where the display system allows; else a repaint.
+    std::unique_ptr<platform::DirectPresenter> presenter_;
     WheelSchedule schedule_;
     bool outOfSight_ = false;
+    // The next circle was already due when the last one was drawn.
+    bool behindSchedule_ = false;
+    // The running tick's last passes waited for their circles' time.
+    bool sleptInPass_ = false;
     modHypno::YieldHook yield_;
     Activity activity_;
 

@@ -238,6 +238,29 @@ TEST_F(Paced, AMinimisedFrameHoldsTheDrawingAndTheTimerUntilItIsBack)
     EXPECT_TRUE(timer->isTicking());
 }
 
+TEST_F(Paced, APassThatEndsBehindItsScheduleIsFollowedAtOnceNotAfterTheTimersInterval)
+{
+    // Passes of one circle: the smallest disc at the widest spacing.
+    control<QScrollBar>(frame(), "ScrollBarSize")->setValue(10);
+    control<QScrollBar>(frame(), "ScrollBarDensity")->setValue(1000);
+
+    // The first circle starts the schedule and its pass sleeps to the next frame, where
+    // a whole frame's circles are due: the next tick draws them all, one pass after
+    // another, and ends when the drawing has caught up and sleeps again.
+    ASSERT_EQ(tick().size(), 1u);
+    const TimePoint frameStart = fx.monotonic.now();
+    const std::vector<SeenCircle> caughtUp = tick();
+    EXPECT_GE(caughtUp.size(), static_cast<std::size_t>(frameTime() / Period) - 1);
+    EXPECT_LE(caughtUp.size(), static_cast<std::size_t>(frameTime() / Period) + 2);
+    for (const SeenCircle& circle : caughtUp)
+        ASSERT_LT(circle.at - frameStart, frameTime()) << "a circle drawn after the frame it fell due in";
+    EXPECT_EQ(wheel().activity().passes, static_cast<long long>(caughtUp.size()) + 1);
+
+    // A stop ends the run of passes at the end of the pass running.
+    control<QAction>(wheel(), "mnuFileStopHypnodisc")->trigger();
+    EXPECT_LE(tick().size(), 1u);
+}
+
 TEST_F(Paced, AStoppedWheelHasNoTimerRunning)
 {
     control<QAction>(wheel(), "mnuFileStopHypnodisc")->trigger();

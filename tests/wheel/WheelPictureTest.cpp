@@ -128,6 +128,11 @@ TEST(WheelPicture, RingsHeldBackShowTheSameAsRingsPaintedAtOnce)
     ASSERT_EQ(eager.image(), lazy.image());
     for (int i = 0; i < 50; ++i)
         draw(300.0f + 5.0f * static_cast<float>(i), i < 25 ? 2 : 9);
+    // The same passes again, in other colours: the rings now come from memory.
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 0; i < 50; ++i)
+            draw(300.0f + 5.0f * static_cast<float>(i), pass == 2 || i < 25 ? 2 : 9);
+    ASSERT_EQ(eager.image(), lazy.image());
     for (WheelPicture* picture : {&eager, &lazy})
         picture->Cls();
     draw(900.0f, 30);

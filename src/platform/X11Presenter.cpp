@@ -1,0 +1,199 @@
+#include "platform/X11Presenter.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+// A colour-wheel frame is at most a few hundred kilobytes; with room for it in the
+// send buffer the flush never waits for the server to read (Linux doubles the figure).
+constexpr int WantedSendBuffer = 1 << 20;
+// A PutImage request before its pixels.
+constexpr std::uint32_t PutImageHeader = 24;
+
+void widenSendBuffer(xcb_connection_t* connection)
+{
+    const int descriptor = xcb_get_file_descriptor(connection);
+    int size = 0;
+    socklen_t length = sizeof size;
+    if (getsockopt(descriptor, SOL_SOCKET, SO_SNDBUF, &size, &length) == 0 && size < WantedSendBuffer) {
+        const int wanted = WantedSendBuffer;
+        // Refused or capped by the system's limit, the flush waits now and then; no harm.
+        setsockopt(descriptor, SOL_SOCKET, SO_SNDBUF, &wanted, sizeof wanted);
+    }
+}
+
+// The window's depth when its pixels are 32 bits of 8-bit red, green and blue in this
+// machine's byte order: the picture's own layout, sent as it is.
+std::optional<std::uint8_t> depthTakingThePicturesPixels(xcb_connection_t* connection, xcb_window_t window)
+{
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const bool littleEndian = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
+    if (setup->image_byte_order != (littleEndian ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST))
+        return std::nullopt;
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
+    std::optional<std::uint8_t> depth;
+    if (geometry && attributes) {
+        bool formatFits = false;
+        for (auto format = xcb_setup_pixmap_formats_iterator(setup); format.rem; xcb_format_next(&format))
+            if (format.data->depth == geometry->depth)
+                formatFits = format.data->bits_per_pixel == 32 && format.data->scanline_pad == 32;
+        bool visualFits = false;
+        for (auto screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen))
+                for (auto allowed = xcb_screen_allowed_depths_iterator(screen.data); allowed.rem; xcb_depth_next(&allowed))
+                for (auto visual = xcb_depth_visuals_iterator(allowed.data); visual.rem; xcb_visualtype_next(&visual))
+                    if (visual.data->visual_id == attributes->visual)
+                        visualFits = visual.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+                                     visual.data->red_mask == 0xff0000u && visual.data->green_mask == 0xff00u &&
+                                     visual.data->blue_mask == 0xffu;
+        if (formatFits && visualFits && (geometry->depth == 24 || geometry->depth == 32))
+            depth = geometry->depth;
+    }
+    std::free(geometry);
+    std::free(attributes);
+    return depth;
+}
+
+QRect toDevice(const QRect& rect, qreal dpr)
+{
+    return QRectF(rect.x() * dpr, rect.y() * dpr, rect.width() * dpr, rect.height() * dpr).toAlignedRect();
+}
+
+} // namespace
+
+std::unique_ptr<X11Presenter> X11Presenter::make(QWidget& widget, xcb_connection_t* connection)
+{
+    if (!connection || xcb_connection_has_error(connection))
+        return nullptr;
+    const std::uint32_t maxRequestBytes = xcb_get_maximum_request_length(connection) * 4u;
+    if (maxRequestBytes <= PutImageHeader)
+        return nullptr;
+    widenSendBuffer(connection);
+    return std::unique_ptr<X11Presenter>(new X11Presenter(widget, connection, maxRequestBytes));
+}
+
+X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* connection, std::uint32_t maxRequestBytes)
+    : widget_(widget), connection_(connection), maxRequestBytes_(maxRequestBytes)
+{
+}
+
+X11Presenter::~X11Presenter()
+{
+    // The connection goes with the application; a presenter outliving it leaves the
+    // server to free the context with the connection.
+    if (gc_ && QGuiApplication::instance())
+        xcb_free_gc(connection_, gc_);
+}
+
+bool X11Presenter::follow(QWindow* window)
+{
+    const auto drawable = static_cast<std::uint32_t>(window->winId());
+    if (window == window_ && drawable == drawable_)
+        return gc_ != 0;
+    if (window_)
+        window_->removeEventFilter(this);
+    if (gc_)
+        xcb_free_gc(connection_, gc_);
+    gc_ = 0;
+    window_ = window;
+    drawable_ = drawable;
+    clip_ = QRegion();
+    window->installEventFilter(this);
+    const std::optional<std::uint8_t> depth = depthTakingThePicturesPixels(connection_, drawable_);
+    if (!depth)
+        return false;
+    depth_ = *depth;
+    gc_ = xcb_generate_id(connection_);
+    const std::array<std::uint32_t, 1> noExposures{0};
+    xcb_create_gc(connection_, gc_, drawable_, XCB_GC_GRAPHICS_EXPOSURES, noExposures.data());
+    return true;
+}
+
+QRegion X11Presenter::visibleArea() const
+{
+    QRegion area = widget_.visibleRegion();
+    for (const QObject* child : widget_.children())
+        if (const auto* childWidget = qobject_cast<const QWidget*>(child); childWidget && childWidget->isVisible())
+            area -= childWidget->geometry();
+    return area;
+}
+
+void X11Presenter::setClip(const QRegion& deviceRegion)
+{
+    if (deviceRegion == clip_)
+        return;
+    clip_ = deviceRegion;
+    std::vector<xcb_rectangle_t> rectangles;
+    for (const QRect& rect : deviceRegion)
+        rectangles.push_back({static_cast<std::int16_t>(rect.x()), static_cast<std::int16_t>(rect.y()),
+                              static_cast<std::uint16_t>(rect.width()), static_cast<std::uint16_t>(rect.height())});
+    xcb_set_clip_rectangles(connection_, XCB_CLIP_ORDERING_UNSORTED, gc_, 0, 0,
+                            static_cast<std::uint32_t>(rectangles.size()), rectangles.data());
+}
+
+bool X11Presenter::present(const QImage& picture, const QRect& changed)
+{
+    QWindow* window = widget_.window()->windowHandle();
+    if (!widget_.isVisible() || !window || !window->isExposed() || picture.format() != QImage::Format_RGB32 || !follow(window))
+        return false;
+    const qreal dpr = window->devicePixelRatio();
+    if (picture.devicePixelRatio() != dpr)
+        return false;
+    const QRegion area = visibleArea() & changed;
+    const QRect source = toDevice(area.boundingRect(), dpr) & picture.rect();
+    if (source.isEmpty())
+        return true;
+    const std::uint32_t stride = static_cast<std::uint32_t>(source.width()) * 4u;
+    if (stride > maxRequestBytes_ - PutImageHeader)
+        return false;
+
+    const QPoint origin = widget_.mapTo(widget_.window(), QPoint(0, 0));
+    QRegion clip;
+    for (const QRect& rect : area)
+        clip += toDevice(rect.translated(origin), dpr);
+    setClip(clip);
+    const QPoint target = toDevice(QRect(origin, QSize(1, 1)), dpr).topLeft() + source.topLeft();
+
+    const int rowsPerRequest = static_cast<int>((maxRequestBytes_ - PutImageHeader) / stride);
+    for (int top = source.top(); top <= source.bottom(); top += rowsPerRequest) {
+        const int rows = std::min(rowsPerRequest, source.bottom() + 1 - top);
+        rows_.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            std::memcpy(rows_.data() + static_cast<std::size_t>(row) * stride,
+                        picture.constScanLine(top + row) + source.left() * 4, stride);
+        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable_, gc_, static_cast<std::uint16_t>(source.width()),
+                      static_cast<std::uint16_t>(rows), static_cast<std::int16_t>(target.x()),
+                      static_cast<std::int16_t>(target.y() + top - source.top()), 0,
+                      depth_,
+                      static_cast<std::uint32_t>(rows_.size()), rows_.data());
+    }
+    xcb_flush(connection_);
+    return true;
+}
+
+bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
+{
+    // Uncovered, the window would show the toolkit's stale copy of the widget: the
+    // widget repaints from its picture first.
+    if (watched == window_ && event->type() == QEvent::Expose)
+        widget_.update();
+    return false;
+}
+
+} // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+// The X11 presenter: the changed rows go to the top-level window with a plain PutImage,
+// clipped to the part of the widget that is neither hidden nor under a child of its
+// own. Nothing waits for the server: the request needs no reply and the connection's
+// send buffer holds a frame, so the thread sleeps only between frames.
+//
+// The toolkit's copy of the window then lags behind the screen, which matters only
+// when it shows that copy without repainting it: when the window is uncovered. So each
+// exposure of the window marks the widget for a repaint from its picture.
+
+#include "platform/DirectPresenter.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+#include <QWindow>
+
+#include <cstdint>
+#include <vector>
+
+struct xcb_connection_t;
+
+namespace platform {
+
+class X11Presenter final : public QObject, public DirectPresenter {
+public:
+    // Null when the server's pixels are not the picture's 32-bit RGB in this machine's
+    // byte order.
+    static std::unique_ptr<X11Presenter> make(QWidget& widget, xcb_connection_t* connection);
+    ~X11Presenter() override;
+
+    bool present(const QImage& picture, const QRect& changed) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    X11Presenter(QWidget& widget, xcb_connection_t* connection, std::uint32_t maxRequestBytes);
+    // The top-level window's drawable, with the graphics context made for it; false
+    // when its pixels are laid out otherwise than the picture's.
+    bool follow(QWindow* window);
+    // The widget's visible part, less its children, in its own logical pixels.
+    QRegion visibleArea() const;
+    void setClip(const QRegion& deviceRegion);
+
+    QWidget& widget_;
+    xcb_connection_t* connection_;
+    std::uint32_t maxRequestBytes_;
+    QPointer<QWindow> window_;
+    std::uint32_t drawable_ = 0;
+    std::uint32_t gc_ = 0;
+    std::uint8_t depth_ = 24;
+    QRegion clip_;
+    std::vector<std::uint8_t> rows_;
+};
+
+} // namespace platform
