@@ -6,7 +6,8 @@
 //
 // The toolkit's copy of the window then lags behind the screen, which matters only
 // when it shows that copy without repainting it: when the window is uncovered. So each
-// exposure of the window marks the widget for a repaint from its picture.
+// exposure of the window marks the widget for a repaint from its picture. A widget laid
+// over this one must be its child, or opaque, to be cut out of what is drawn.
 
 #include "platform/DirectPresenter.h"
 
