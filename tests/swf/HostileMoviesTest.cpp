@@ -2,6 +2,8 @@
 // the real player widget at the movie window's size, within generous bounds of time and
 // memory that only a player doing what the file asks would pass.
 
+#include "DisplayListCount.h"
+
 #include "swf/Movie.h"
 #include "swf/PlayerWidget.h"
 #include "swf/Renderer.h"
@@ -28,14 +30,6 @@ std::shared_ptr<const swf::Movie> load(const QString& name, QString* refusal = n
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
     return swf::Movie::load(file.readAll(), {}, refusal);
-}
-
-std::size_t objectsAlive(const swf::TimelinePlayer& player)
-{
-    std::size_t count = 0;
-    for (const auto& [depth, object] : player.displayList())
-        count += 1 + (object.sprite ? objectsAlive(*object.sprite) : 0);
-    return count;
 }
 
 std::size_t bitmapsKept(const swf::Movie& movie)
@@ -96,7 +90,7 @@ TEST(SwfHostileMovies, TheBudgetsRefuseOrTrimEachAsDesigned)
         ASSERT_NE(movie, nullptr);
         EXPECT_TRUE(refusal.isEmpty());
         const swf::TimelinePlayer player(*movie, movie->timeline);
-        EXPECT_EQ(objectsAlive(player), row.objects);
+        EXPECT_EQ(swftest::objectsAlive(player), row.objects);
     }
 }
 

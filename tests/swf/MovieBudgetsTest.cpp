@@ -2,6 +2,8 @@
 // each plays exactly alike with every movie-wide budget cut by a third. (The closest to one,
 // a sample of a hundred layers over the whole stage, needs 63% of a frame's drawing work.)
 
+#include "DisplayListCount.h"
+
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
@@ -30,14 +32,6 @@ QStringList moviesIn(const QString& path)
     return files;
 }
 
-std::size_t objectsAlive(const swf::TimelinePlayer& player)
-{
-    std::size_t count = 0;
-    for (const auto& [depth, object] : player.displayList())
-        count += 1 + (object.sprite ? objectsAlive(*object.sprite) : 0);
-    return count;
-}
-
 TEST(SwfMovieBudgets, RealMoviesPlayAlikeWithEveryBudgetCutByAThird)
 {
     const QStringList own = moviesIn(QStringLiteral(SOMNARA_MOVIE_DIR));
@@ -63,7 +57,7 @@ TEST(SwfMovieBudgets, RealMoviesPlayAlikeWithEveryBudgetCutByAThird)
         const QColor background = movie->background.value_or(Qt::white);
         for (int frame = 0; frame < 3; ++frame) {
             SCOPED_TRACE(frame);
-            EXPECT_EQ(objectsAlive(heldPlayer), objectsAlive(player));
+            EXPECT_EQ(swftest::objectsAlive(heldPlayer), swftest::objectsAlive(player));
             EXPECT_EQ(heldRenderer.renderImage(heldPlayer, window, background, background),
                       renderer.renderImage(player, window, background, background));
             player.advance();

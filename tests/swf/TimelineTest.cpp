@@ -1,6 +1,7 @@
 // The display list and nested timelines: place, move, replace and remove at depths,
 // looping back to the first frame, and every sprite counting its own frames.
 
+#include "DisplayListCount.h"
 #include "SwfBytes.h"
 
 #include "swf/ColorTransform.h"
@@ -133,14 +134,6 @@ TEST(SwfNestedSprites, ASingleFrameTimelineStaysPut)
     EXPECT_EQ(player.displayList().at(1).sprite->currentFrame(), 2);
 }
 
-std::size_t objectsIn(const swf::TimelinePlayer& player)
-{
-    std::size_t count = 0;
-    for (const auto& [depth, object] : player.displayList())
-        count += 1 + (object.sprite ? objectsIn(*object.sprite) : 0);
-    return count;
-}
-
 TEST(SwfNestedSprites, NestingCannotMultiplyObjectsWithoutBound)
 {
     // Three levels of 60 copies each would be 216,000 objects from a few hundred bytes.
@@ -163,9 +156,9 @@ TEST(SwfNestedSprites, NestingCannotMultiplyObjectsWithoutBound)
     const auto loaded = swf::Movie::load(movie.fws(), limits);
     ASSERT_TRUE(loaded);
     swf::TimelinePlayer player(*loaded, loaded->timeline);
-    EXPECT_EQ(objectsIn(player), 1000u);
+    EXPECT_EQ(swftest::objectsAlive(player), 1000u);
     player.advance();
-    EXPECT_EQ(objectsIn(player), 1000u);
+    EXPECT_EQ(swftest::objectsAlive(player), 1000u);
 }
 
 TEST(SwfColourTransform, MultiplyThenAddClampedAndComposedInnerFirst)
