@@ -27,13 +27,15 @@ constexpr double kMostSecondsBehind = 2.0;
 struct PlayerThread::Shared {
     mutable std::mutex mutex;
     std::condition_variable_any wake;
+    // Tells the owner that a file has been read.
+    std::condition_variable read;
     // From the owner.
     std::optional<QString> pendingLoad;
     bool playing = false;
     QSize size;
     std::optional<QColor> background;
     bool pictureChanged = false;
-    std::function<void()> frameShown;
+    std::function<void(News)> news;
     std::function<void()> beforeDrawing;
     // From the player's thread.
     Shown shown;
@@ -93,9 +95,9 @@ private:
 
 } // namespace
 
-PlayerThread::PlayerThread(std::function<void()> frameShown) : shared_(std::make_shared<Shared>())
+PlayerThread::PlayerThread(std::function<void(News)> news) : shared_(std::make_shared<Shared>())
 {
-    shared_->frameShown = std::move(frameShown);
+    shared_->news = std::move(news);
     thread_ = std::jthread([shared = shared_](std::stop_token stop) { run(std::move(stop), shared); });
 }
 
@@ -103,7 +105,7 @@ PlayerThread::~PlayerThread()
 {
     {
         const std::lock_guard lock(shared_->mutex);
-        shared_->frameShown = nullptr;
+        shared_->news = nullptr;
         shared_->beforeDrawing = nullptr;
     }
     thread_.request_stop();
@@ -115,8 +117,11 @@ void PlayerThread::load(const QString& path)
 {
     const std::lock_guard lock(shared_->mutex);
     shared_->pendingLoad = path;
-    shared_->shown = Shown{};
+    // What is on show stays until the new movie has a frame to replace it.
+    shared_->shown.current = false;
     shared_->shown.loading = true;
+    shared_->shown.currentFrame = 0;
+    shared_->shown.framesAdvanced = 0;
     shared_->wake.notify_all();
 }
 
@@ -150,6 +155,12 @@ PlayerThread::Shown PlayerThread::shown() const
     return shared_->shown;
 }
 
+bool PlayerThread::waitUntilRead(std::chrono::milliseconds most) const
+{
+    std::unique_lock lock(shared_->mutex);
+    return shared_->read.wait_for(lock, most, [this] { return !shared_->shown.loading; });
+}
+
 void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shared)
 {
     {
@@ -172,11 +183,13 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 if (shared->pendingLoad)
                     continue;
                 shared->shown.loading = false;
-                // A frame of what played before may have come in while the file was read.
-                shared->shown.image = QImage();
                 shared->shown.currentFrame = player.currentFrame();
-                if (player.movie() != nullptr)
-                    shared->shown.movieBackground = player.movie()->background;
+                shared->shown.movieBackground =
+                    player.movie() != nullptr ? std::optional(player.movie()->background) : std::nullopt;
+                shared->read.notify_all();
+                // The owner may paint the new movie's colour while its first frame is drawn.
+                if (shared->news)
+                    shared->news(News::MovieRead);
                 clockRunning = false;
                 redraw = true;
             }
@@ -203,7 +216,9 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 shared->shown.currentFrame = player.currentFrame();
                 shared->shown.framesAdvanced = player.framesAdvanced();
             }
-            redraw = redraw || std::exchange(shared->pictureChanged, false);
+            // Both operands run: a change of picture asked for while the file was read is
+            // drawn by the same frame, not by a second one.
+            redraw = std::exchange(shared->pictureChanged, false) || redraw;
             if (redraw && !shared->size.isEmpty()) {
                 const QSize size = shared->size;
                 const QColor background = shared->background.value_or(player.movieBackground());
@@ -214,9 +229,13 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 const QImage image = player.render(size, background);
                 lock.lock();
                 redraw = false;
+                // A frame of what played before a new file was asked for is not shown.
+                if (shared->pendingLoad)
+                    continue;
                 shared->shown.image = image;
-                if (shared->frameShown)
-                    shared->frameShown();
+                shared->shown.current = true;
+                if (shared->news)
+                    shared->news(News::FrameDrawn);
                 // Commands may have come while drawing.
                 continue;
             }

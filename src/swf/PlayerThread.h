@@ -13,6 +13,9 @@
 // into fresh memory while the owner still holds the last. The owner hears of a new frame by
 // a call it gives, made under the mutex, so that no call comes after the owner withdrew it.
 //
+// A new file does not blank what is on show: the last frame stays until the new movie's
+// first frame replaces it, so changing movies never flashes the default white between them.
+//
 // Destruction does not wait for a frame being drawn or a file being read: the thread is
 // told to stop and is joined once it has, at the latest when the application ends, so
 // that closing a movie never waits for it.
@@ -22,6 +25,7 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,18 +38,25 @@ class PlayerThread {
 public:
     // What the owner sees of the movie.
     struct Shown {
-        // The last frame drawn; null before the first.
+        // The last frame drawn; null before the first. It stays across a load until the new
+        // movie's first frame replaces it.
         QImage image;
+        // Whether the image is of the file set last, read since it was set.
+        bool current = false;
         // 1-based frame of the main timeline shown; 0 without a movie.
         int currentFrame = 0;
         qint64 framesAdvanced = 0;
         // From the call to load until the file is read, found unreadable or refused.
         bool loading = false;
+        // The colour of the movie read last, known as soon as it is read.
         std::optional<QColor> movieBackground;
     };
 
-    // frameShown is called on the player's thread whenever a new frame can be taken.
-    explicit PlayerThread(std::function<void()> frameShown);
+    enum class News { MovieRead, FrameDrawn };
+
+    // `news` is called on the player's thread whenever there is something new to take: a
+    // file read (or found unreadable), or a frame drawn.
+    explicit PlayerThread(std::function<void(News)> news);
     ~PlayerThread();
     PlayerThread(const PlayerThread&) = delete;
     PlayerThread& operator=(const PlayerThread&) = delete;
@@ -62,6 +73,9 @@ public:
     void setBeforeDrawing(std::function<void()> hook);
 
     Shown shown() const;
+    // Waits, at most `most`, until the file set last has been read or found unreadable;
+    // false if it still is not.
+    bool waitUntilRead(std::chrono::milliseconds most) const;
 
 private:
     struct Shared;

@@ -3,11 +3,31 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <chrono>
+
 namespace swf {
+
+namespace {
+
+// How long the first paint may wait for the file to be read, so that a window opening on a
+// movie shows the movie's own colour rather than white. Reading a real movie takes a few
+// milliseconds; a file that takes longer is shown on white rather than hold up the window.
+constexpr std::chrono::milliseconds kFirstPaintWaitsForTheFile{100};
+
+} // namespace
 
 PlayerWidget::PlayerWidget(QWidget* parent)
     : QWidget(parent),
-      player_([this] { QMetaObject::invokeMethod(this, [this] { update(); emit frameShown(); }, Qt::QueuedConnection); })
+      player_([this](PlayerThread::News news) {
+          QMetaObject::invokeMethod(
+              this,
+              [this, news] {
+                  update();
+                  if (news == PlayerThread::News::FrameDrawn)
+                      emit frameShown();
+              },
+              Qt::QueuedConnection);
+      })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(QStringLiteral("Movie"));
@@ -35,7 +55,7 @@ void PlayerWidget::setBackgroundColor(const QColor& colour)
 bool PlayerWidget::settled() const
 {
     const PlayerThread::Shown shown = player_.shown();
-    return !shown.loading && !shown.image.isNull();
+    return !shown.loading && shown.current;
 }
 
 QColor PlayerWidget::backgroundColor() const
@@ -46,6 +66,9 @@ QColor PlayerWidget::backgroundColor() const
 void PlayerWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Nothing drawn yet and no colour known: a moment's wait for the file spares a white flash.
+    if (!backgroundOverride_ && player_.shown().image.isNull())
+        player_.waitUntilRead(kFirstPaintWaitsForTheFile);
     const QImage frame = player_.shown().image;
     if (frame.isNull())
         painter.fillRect(rect(), backgroundColor());

@@ -28,7 +28,8 @@ public:
     ~PlayerWidget() override;
 
     // Starts the file, replacing what played. It is read on the player thread: the widget
-    // shows the background until the first frame is drawn. A missing or unreadable file
+    // shows the last frame of what played before, or else the background, until the new
+    // movie's first frame is drawn. A missing or unreadable file
     // shows only the background and reports nothing; a movie refused for asking more than
     // the player gives shows only the background and says so on stderr.
     void setMovie(const QString& path);
