@@ -43,6 +43,19 @@ bool makeOpenable(const QByteArray& path)
            ::unlink(path.constData()) == 0;
 }
 
+// The runtime folder as the desktop makes it: this user's own folder, which this user can
+// make files in. An environment carried over from another user (su without -l) or from a
+// login that has ended names a folder that is not, and a lock there keeps nobody out.
+bool holdsOurLocks(const QString& folder)
+{
+    if (!QDir::isAbsolutePath(folder))
+        return false;
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat found {};
+    return ::stat(path.constData(), &found) == 0 && S_ISDIR(found.st_mode) && found.st_uid == ::geteuid() &&
+           ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
 } // namespace
 
 QtInstanceLock::QtInstanceLock(QString lockPath) : path_(std::move(lockPath)) {}
@@ -56,9 +69,9 @@ QString QtInstanceLock::defaultLockPath()
 {
     // The runtime folder is private to the user and lasts as long as the login.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime))
+    if (holdsOurLocks(runtime))
         return runtime + QStringLiteral("/somnara.lock");
-    // Without one, the user's cache folder: private as well and, unlike a folder under
+    // Without a usable one, the user's cache folder: private as well and, unlike a folder under
     // /tmp, never cleaned by the system behind a running copy's back. A home folder may be
     // shared by several machines, each running a copy of its own, so each has its own lock.
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);

@@ -23,8 +23,8 @@ public:
     // hold the lock, so a copy that was refused leaves the running copy's lock alone.
     void release();
 
-    // somnara.lock in $XDG_RUNTIME_DIR; without one, a file per machine in the user's
-    // cache folder.
+    // somnara.lock in $XDG_RUNTIME_DIR when that is this user's own folder; otherwise (unset,
+    // missing, another user's) a file per machine in the user's cache folder.
     static QString defaultLockPath();
 
 private:

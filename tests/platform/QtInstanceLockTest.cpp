@@ -210,6 +210,52 @@ TEST_F(LockFolder, ProgramsStartedByACopyDoNotKeepItsLockAfterItDies)
     ::kill(child, SIGKILL);
 }
 
+// ---- Where the lock is kept ----
+
+TEST(DefaultLockPath, ARuntimeFolderThatCannotHoldTheLockGivesWayToTheCacheFolder)
+{
+    QTemporaryDir runtime;
+    QTemporaryDir cache;
+    ASSERT_TRUE(runtime.isValid() && cache.isValid());
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString aFile = runtime.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(aFile).open(QIODevice::WriteOnly));
+    // Another user's folder: as root, one given away; otherwise one this user cannot write in.
+    const QString othersFolder = runtime.filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkdir(othersFolder));
+    const QByteArray others = QFile::encodeName(othersFolder);
+    ASSERT_EQ(::geteuid() == 0 ? ::chown(others.constData(), 65534, 65534) : ::chmod(others.constData(), S_IRUSR | S_IXUSR), 0);
+
+    const struct {
+        const char* what;
+        QString folder;
+        QString lockFolder;
+    } cases[] = {
+        {"this user's folder", runtime.path(), runtime.path()},
+        {"unset", QString(), cache.path()},
+        {"relative", QStringLiteral("run/user"), cache.path()},
+        {"missing", runtime.filePath(QStringLiteral("gone")), cache.path()},
+        {"a file", aFile, cache.path()},
+        {"another user's folder", othersFolder, cache.path()},
+    };
+    for (const auto& c : cases) {
+        if (c.folder.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(c.folder));
+        const QString path = platform::QtInstanceLock::defaultLockPath();
+        EXPECT_EQ(QFileInfo(path).absolutePath().toStdString(), c.lockFolder.toStdString()) << c.what;
+        // Whatever the folder, one copy keeps the next out.
+        platform::QtInstanceLock first(path);
+        platform::QtInstanceLock second(platform::QtInstanceLock::defaultLockPath());
+        EXPECT_FALSE(first.anotherInstanceRunning()) << c.what;
+        EXPECT_TRUE(second.anotherInstanceRunning()) << c.what;
+    }
+    ::chmod(others.constData(), S_IRWXU);
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_CACHE_HOME");
+}
+
 // ---- The real services end the process and give the lock back ----
 
 class RealServicesEnd : public LockFolder {
