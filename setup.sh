@@ -5,6 +5,10 @@
 #   ./setup.sh run               build and start Somnara
 #   ./setup.sh test              build and run every test
 #   ./setup.sh test --sanitize   the same, built with AddressSanitizer and UBSan
+#   ./setup.sh test --repeat N [PATTERN]
+#                                build, then run the unit tests N times in a row on a busy
+#                                machine (only those PATTERN matches, if given) and report
+#                                every test that ever failed
 #   ./setup.sh fuzz [SECONDS]    fuzz the movie reader (default 60 s) from the sample movies
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,8 +17,12 @@ mode=${1:-}
 variant=${2:-}
 case "$mode" in
   run|test|fuzz) ;;
-  *) echo "usage: ./setup.sh run | test [--sanitize] | fuzz [SECONDS]" >&2; exit 2 ;;
+  *) echo "usage: ./setup.sh run | test [--sanitize | --repeat N [PATTERN]] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac
+if [ "$variant" = --repeat ] && ! [[ "${3:-}" =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: ./setup.sh test --repeat N [PATTERN], N a whole number of rounds" >&2
+  exit 2
+fi
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
                 zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libgtest-dev libbenchmark-dev)
@@ -77,4 +85,7 @@ if [ "$mode" = run ]; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
+if [ "$variant" = --repeat ]; then
+  exec tools/repeat_tests.sh "$build_dir" "$3" "${4:-}"
+fi
 ctest --test-dir "$build_dir" --output-on-failure --parallel "$(nproc)"
