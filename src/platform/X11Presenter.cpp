@@ -128,8 +128,12 @@ bool X11Presenter::follow(QWindow* window)
 QRegion X11Presenter::visibleArea() const
 {
     QRegion area = widget_.visibleRegion();
+    // A popup child (a menu, a tooltip) is a window of its own, placed in screen
+    // coordinates: the server keeps it above the picture, and its geometry says nothing
+    // of where it lies on the widget.
     for (const QObject* child : widget_.children())
-        if (const auto* childWidget = qobject_cast<const QWidget*>(child); childWidget && childWidget->isVisible())
+        if (const auto* childWidget = qobject_cast<const QWidget*>(child);
+            childWidget && childWidget->isVisible() && !childWidget->isWindow())
             area -= childWidget->geometry();
     return area;
 }
