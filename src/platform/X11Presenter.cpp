@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTransform>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -70,11 +71,6 @@ std::optional<std::uint8_t> depthTakingThePicturesPixels(xcb_connection_t* conne
     return depth;
 }
 
-QRect toDevice(const QRect& rect, qreal dpr)
-{
-    return QRectF(rect.x() * dpr, rect.y() * dpr, rect.width() * dpr, rect.height() * dpr).toAlignedRect();
-}
-
 } // namespace
 
 std::unique_ptr<X11Presenter> X11Presenter::make(QWidget& widget, xcb_connection_t* connection)
@@ -128,8 +124,12 @@ bool X11Presenter::follow(QWindow* window)
 QRegion X11Presenter::visibleArea() const
 {
     QRegion area = widget_.visibleRegion();
+    // A popup child (a menu, a tooltip) is a window of its own, placed in screen
+    // coordinates: the server keeps it above the picture, and its geometry says nothing
+    // of where it lies on the widget.
     for (const QObject* child : widget_.children())
-        if (const auto* childWidget = qobject_cast<const QWidget*>(child); childWidget && childWidget->isVisible())
+        if (const auto* childWidget = qobject_cast<const QWidget*>(child);
+            childWidget && childWidget->isVisible() && !childWidget->isWindow())
             area -= childWidget->geometry();
     return area;
 }
@@ -155,20 +155,23 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     const qreal dpr = window->devicePixelRatio();
     if (picture.devicePixelRatio() != dpr)
         return false;
-    const QRegion area = visibleArea() & changed;
-    const QRect source = toDevice(area.boundingRect(), dpr) & picture.rect();
+    // The device pixels the toolkit paints for the widget, and where its picture starts:
+    // at a fractional scale the toolkit rounds each edge and the widget's origin to the
+    // nearest device pixel, so that a row or column an edge cuts belongs to one side only.
+    // Rounding outward would write over the parent's last row above the widget and a
+    // child's last column.
+    const QPoint origin = widget_.mapTo(widget_.window(), QPoint(0, 0));
+    const QRegion clip = QTransform::fromScale(dpr, dpr).map((visibleArea() & changed).translated(origin));
+    const QPoint pictureOrigin = origin * dpr;
+    const QRect source = clip.boundingRect().translated(-pictureOrigin) & picture.rect();
     if (source.isEmpty())
         return true;
     const std::uint32_t stride = static_cast<std::uint32_t>(source.width()) * 4u;
     if (stride > maxRequestBytes_ - PutImageHeader)
         return false;
 
-    const QPoint origin = widget_.mapTo(widget_.window(), QPoint(0, 0));
-    QRegion clip;
-    for (const QRect& rect : area)
-        clip += toDevice(rect.translated(origin), dpr);
     setClip(clip);
-    const QPoint target = toDevice(QRect(origin, QSize(1, 1)), dpr).topLeft() + source.topLeft();
+    const QPoint target = pictureOrigin + source.topLeft();
 
     const int rowsPerRequest = static_cast<int>((maxRequestBytes_ - PutImageHeader) / stride);
     for (int top = source.top(); top <= source.bottom(); top += rowsPerRequest) {

@@ -40,7 +40,8 @@ private:
     // The top-level window's drawable, with the graphics context made for it; false
     // when its pixels are laid out otherwise than the picture's.
     bool follow(QWindow* window);
-    // The widget's visible part, less its children, in its own logical pixels.
+    // The widget's visible part, less the children inside its window, in its own logical
+    // pixels.
     QRegion visibleArea() const;
     void setClip(const QRegion& deviceRegion);
 
