@@ -36,6 +36,7 @@ QString portalRequestPath(const QDBusConnection& bus, const QString& token)
     sender.remove(0, 1).replace(QLatin1Char('.'), QLatin1Char('_'));
     return PortalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
+
 // Without an address or the usual socket there is no session bus to ask. Asking anyway
 // would have the bus library start one of its own, on this thread, for nobody.
 bool sessionBusConfigured()
@@ -111,7 +112,8 @@ void QtIdleInhibitor::answered(Way way, QDBusPendingCallWatcher& call)
     asking_ = false;
     if (call.isError()) {
         // A portal that answers late may still carry the request out.
-        if (way == Way::Portal && call.error().type() == QDBusError::NoReply)
+        const QDBusError::ErrorType error = call.error().type();
+        if (way == Way::Portal && (error == QDBusError::NoReply || error == QDBusError::Timeout))
             closePortalRequest(portalRequestPath(QDBusConnection::sessionBus(), portalToken_));
         const Way next = way == Way::Portal ? Way::ScreenSaver : Way::None;
         if (wanted_)

@@ -5,7 +5,9 @@ a client held when it leaves the bus, and log that too.
 
     fake_idle_services.py LOG [--portal] [--screensaver] [--silent]
 
---silent: the services own their names but never answer a call. The line {"ready": ...}
+--silent: the services own their names but never answer a call; the portal still
+carries the request out, as a slow one does, so only closing its request object lets
+go of it. The line {"ready": ...}
 is logged once every name asked for is owned. Every line carries "holding": how many
 inhibitions the services hold after it.
 """
@@ -77,14 +79,14 @@ class Portal(dbus.service.Object):
     @dbus.service.method("org.freedesktop.portal.Inhibit", in_signature="sua{sv}", out_signature="o",
                          sender_keyword="sender", async_callbacks=("answer", "fail"))
     def Inhibit(self, window, flags, options, sender, answer, fail):
-        if self.silent:
-            self.ledger.write(event="unanswered", via="portal", sender=sender)
-            return
         token = str(options.get("handle_token", "t%d" % len(self.ledger.held)))
         path = "%s/request/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"), token)
         PortalRequest(self.bus, path, self.ledger)
         self.ledger.take(sender, ("portal", path), via="portal", handle=path, window=str(window), flags=int(flags),
                          reason=str(options.get("reason", "")))
+        if self.silent:
+            self.ledger.write(event="unanswered", via="portal", sender=sender)
+            return
         answer(dbus.ObjectPath(path))
 
 
