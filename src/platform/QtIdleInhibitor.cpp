@@ -62,7 +62,7 @@ void QtIdleInhibitor::hold(const QString& reason)
     }
     if (x11_)
         x11_->suspend(true);
-    if (!asking_ && std::holds_alternative<std::monostate>(held_))
+    if (!question_ && std::holds_alternative<std::monostate>(held_))
         ask(first_);
 }
 
@@ -76,6 +76,10 @@ void QtIdleInhibitor::release()
 
 void QtIdleInhibitor::releaseAtEnd()
 {
+    wanted_ = false;
+    // What a request still on its way takes is let go as soon as it is answered.
+    if (question_)
+        question_->waitForFinished();
     release();
     for (QDBusPendingCall& call : releases_)
         call.waitForFinished();
@@ -99,17 +103,16 @@ void QtIdleInhibitor::ask(Way way)
         message = QDBusMessage::createMethodCall(SaverService, SaverPath, SaverService, QStringLiteral("Inhibit"));
         message << applicationName_ << reason_;
     }
-    asking_ = true;
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, CallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, way](QDBusPendingCallWatcher* call) {
+    question_ = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, CallTimeoutMs), this);
+    connect(question_, &QDBusPendingCallWatcher::finished, this, [this, way](QDBusPendingCallWatcher* call) {
         call->deleteLater();
+        question_ = nullptr;
         answered(way, *call);
     });
 }
 
 void QtIdleInhibitor::answered(Way way, QDBusPendingCallWatcher& call)
 {
-    asking_ = false;
     if (call.isError()) {
         // A portal that answers late may still carry the request out.
         const QDBusError::ErrorType error = call.error().type();

@@ -31,8 +31,9 @@ public:
 
     void hold(const QString& reason) override;
     void release() override;
-    // Releases what is held and waits, a second at most, until the services have the
-    // releases: the process ends right after.
+    // Releases what is held, and what a request on its way takes, and waits until the
+    // services have the releases: the process ends right after. A second for the
+    // request and one for the releases at most, when a service hangs.
     void releaseAtEnd();
 
 private:
@@ -50,7 +51,8 @@ private:
     QString applicationName_;
     QString reason_;
     bool wanted_ = false;
-    bool asking_ = false;
+    // The request on its way, if any: one at a time.
+    QDBusPendingCallWatcher* question_ = nullptr;
     // The way to ask first: the one that answered last, or None once none did.
     Way first_ = Way::Portal;
     QString portalToken_;

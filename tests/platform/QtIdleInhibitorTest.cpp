@@ -135,10 +135,11 @@ TEST(SilentServices, AreAskedInTurnAndNeverHoldUpTheCaller)
     // The portal's request is closed once given up: the portal may carry it out late.
     ASSERT_TRUE(QTest::qWaitFor([&] { return services.holding() == 0; }, Patience));
     EXPECT_EQ(services.events("release").size(), 1);
-    // The end waits for releases only, never for a request still unanswered.
+    // The end waits for the screen saver's request no longer than its second, far from
+    // the bus's own 25 s.
     took.restart();
     inhibitor.releaseAtEnd();
-    EXPECT_LT(took.elapsed(), 500);
+    EXPECT_LT(took.elapsed(), 2000);
 }
 
 } // namespace
