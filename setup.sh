@@ -25,13 +25,16 @@ if [ "$variant" = --repeat ] && ! [[ "${3:-}" =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-                zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libgtest-dev libbenchmark-dev)
+                zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libxcb-screensaver0-dev libgtest-dev
+                libbenchmark-dev)
 # Qt's display plug-ins: X11, and native Wayland for Wayland sessions.
 run_packages=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core)
 # The suite also drives the real program under a virtual X server and a headless Wayland
-# compositor, and checks the Debian package as Debian does.
+# compositor, and checks the Debian package as Debian does; stand-ins for the desktop's idle
+# inhibition services answer on the test's own session bus.
 test_packages=(xvfb xauth xdotool xclip x11-utils imagemagick python3 python3-pyatspi at-spi2-core
-               dbus-x11 weston faketime desktop-file-utils appstream dpkg-dev file man-db lintian)
+               dbus-x11 python3-dbus python3-gi weston faketime desktop-file-utils appstream dpkg-dev file
+               man-db lintian)
 
 fuzz_packages=(clang libclang-rt-14-dev)
 

@@ -114,9 +114,10 @@ struct BenchServices {
     platform::QtRandomSource random;
     MemorySettings settings;
     NoBrowser web;
+    platform::QtIdleInhibitor idle{QStringLiteral("Somnara")};
     platform::Services services()
     {
-        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web};
+        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web, idle};
     }
 };
 

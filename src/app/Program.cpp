@@ -9,7 +9,7 @@ namespace {
 constexpr int StyleDrawingCacheKiB = 256;
 } // namespace
 
-Program::Program(platform::Services services) : services_(services)
+Program::Program(platform::Services services) : screenAwake(services.idle), services_(services)
 {
     QPixmapCache::setCacheLimit(StyleDrawingCacheKiB);
 }

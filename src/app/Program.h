@@ -4,6 +4,7 @@
 // make of the layer above it. It knows no window by name.
 
 #include "app/ReferralEntries.h"
+#include "app/ScreenAwake.h"
 #include "app/VbBool.h"
 #include "app/WheelState.h"
 #include "platform/FormRuntime.h"
@@ -64,6 +65,9 @@ public:
     ReferralEntries tellAFriend;
     // The colour-wheel renderer's record; it outlives the colour-wheel window.
     WheelState Wheel;
+    // Whether the desktop is asked to keep the screen awake; the displays and the frame
+    // say when their part changes.
+    ScreenAwake screenAwake;
 
 private:
     platform::Services services_;

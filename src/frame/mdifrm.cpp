@@ -12,6 +12,7 @@
 #include "platform/Twips.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -339,6 +340,30 @@ void mdifrm::detach()
 {
     Timer1->setEnabled(false);
     Form::detach();
+}
+
+void mdifrm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    reportInSight();
+}
+
+void mdifrm::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    reportInSight();
+}
+
+void mdifrm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        reportInSight();
+}
+
+void mdifrm::reportInSight()
+{
+    program_.screenAwake.setFrameInSight(isVisible() && !isMinimized());
 }
 
 void mdifrm::MDIForm_Unload()

@@ -68,6 +68,10 @@ public:
 protected:
     void unloadChildren() override;
     void detach() override;
+    // Minimising hides the frame with a spontaneous hide event, and restoring shows it.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildStrips();
@@ -76,6 +80,7 @@ private:
     // The hosted display the settings panel acts on, if any.
     FrameDisplay* hostedDisplay() const;
     void clearDisplay();
+    void reportInSight();
 
     Program& program_;
     bool shownOnce_ = false;

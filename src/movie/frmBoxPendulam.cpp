@@ -73,6 +73,7 @@ void frmBoxPendulam::detach()
     // An unloaded window waits for its destruction; its timer must not tick meanwhile
     // and bring the frame back.
     Timer1->setEnabled(false);
+    program_.screenAwake.setVisualRunning(false);
     MdiChildForm::detach();
 }
 
@@ -88,6 +89,7 @@ void frmBoxPendulam::Timer1_Timer()
 void frmBoxPendulam::setMovie(const QString& path)
 {
     SWF->setMovie(path);
+    program_.screenAwake.setVisualRunning(true);
 }
 
 void frmBoxPendulam::setBackgroundColor(const QColor& colour)

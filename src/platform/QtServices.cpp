@@ -94,14 +94,16 @@ void QtWebOpener::open(const QString& address)
              static_cast<long long>(address.size()));
 }
 
-QtServices::QtServices() : instance_(QtInstanceLock::defaultLockPath()), events_(monotonic_)
+QtServices::QtServices()
+    : instance_(QtInstanceLock::defaultLockPath()), events_(monotonic_), idle_(kApplicationTitle)
 {
     process_.releaseAtEnd([this] { instance_.release(); });
+    process_.releaseAtEnd([this] { idle_.releaseAtEnd(); });
 }
 
 Services QtServices::services()
 {
-    return Services{messages_, process_, instance_, files_, clock_, monotonic_, events_, random_, settings_, web_};
+    return Services{messages_, process_, instance_, files_, clock_, monotonic_, events_, random_, settings_, web_, idle_};
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // The real platform services, over Qt and the C library.
 
 #include "platform/QtEventLoop.h"
+#include "platform/QtIdleInhibitor.h"
 #include "platform/QtInstanceLock.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/Services.h"
@@ -78,6 +79,7 @@ private:
     QtRandomSource random_;
     QtSettingsStore settings_;
     QtWebOpener web_;
+    QtIdleInhibitor idle_;
 };
 
 } // namespace platform

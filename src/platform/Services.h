@@ -99,6 +99,16 @@ public:
     virtual void open(const QString& address) = 0;
 };
 
+// Tells the desktop that the user is watching, so that it neither blanks nor locks the
+// screen for want of input. A second hold while one is held changes nothing.
+class IdleInhibitor {
+public:
+    virtual ~IdleInhibitor() = default;
+    // `reason` is what the desktop shows as the cause.
+    virtual void hold(const QString& reason) = 0;
+    virtual void release() = 0;
+};
+
 struct Services {
     MessageBoxes& messages;
     ProcessControl& process;
@@ -110,6 +120,7 @@ struct Services {
     RandomSource& random;
     SettingsStore& settings;
     WebOpener& web;
+    IdleInhibitor& idle;
 };
 
 } // namespace platform

@@ -118,7 +118,7 @@ void frmHypno::Form_Load()
                                          wheel_.LineWidth, wheel_.ColorSteps});
 
     Show();
-    Timer1->setEnabled(true);
+    setDrawing(true);
 }
 
 void frmHypno::Form_Resize()
@@ -187,12 +187,18 @@ void frmHypno::Cls()
 
 void frmHypno::mnuFileStartHypnodisc_Click()
 {
-    Timer1->setEnabled(true);
+    setDrawing(true);
 }
 
 void frmHypno::mnuFileStopHypnodisc_Click()
 {
-    Timer1->setEnabled(false);
+    setDrawing(false);
+}
+
+void frmHypno::setDrawing(bool drawing)
+{
+    Timer1->setEnabled(drawing);
+    program_.screenAwake.setVisualRunning(drawing);
 }
 
 void frmHypno::mnuChangeDirection_Click()
@@ -315,6 +321,6 @@ void frmHypno::hideEvent(QHideEvent* event)
 void frmHypno::detach()
 {
     // An unloaded window's timer is gone with it; no pass may start on it again.
-    Timer1->setEnabled(false);
+    setDrawing(false);
     MdiChildForm::detach();
 }

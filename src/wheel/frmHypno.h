@@ -85,6 +85,8 @@ private:
     // One tick's passes: outward, inward, or outward and then inward when the direction
     // changes during the first. False when the window was unloaded meanwhile.
     bool runPasses();
+    // Starts or stops the passes; a stopped wheel lets the screen blank.
+    void setDrawing(bool drawing);
     void present();
     void holdWhileOutOfSight();
 

@@ -41,7 +41,7 @@ protected:
         program = std::make_unique<Program>(platform::Services{fake.messages, fake.process, fake.instance,
                                                                fake.files, fake.clock, fake.monotonic, fake.events,
                                                                random ? *random : fake.random,
-                                                               fake.settings, fake.web});
+                                                               fake.settings, fake.web, fake.idle});
         InstallShell(*program);
         program->form<frmMain>().Show();
     }

@@ -139,13 +139,21 @@ public:
     QStringList opened;
 };
 
+// Records the holds and releases, in order, as "hold: <reason>" and "release".
+class IdleInhibitor final : public platform::IdleInhibitor {
+public:
+    void hold(const QString& reason) override { calls.append(QStringLiteral("hold: ") + reason); }
+    void release() override { calls.append(QStringLiteral("release")); }
+    QStringList calls;
+};
+
 // All fakes together, ready to hand to a Program.
 class Services {
 public:
     Services() { files.addMovies(); }
     platform::Services services()
     {
-        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web};
+        return platform::Services{messages, process, instance, files, clock, monotonic, events, random, settings, web, idle};
     }
 
     MessageBoxes messages;
@@ -158,6 +166,7 @@ public:
     RandomSource random;
     SettingsStore settings;
     WebOpener web;
+    IdleInhibitor idle;
 };
 
 } // namespace fakes
