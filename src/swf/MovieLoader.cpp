@@ -243,9 +243,13 @@ private:
     void readDefinition(TagCode code, ByteReader& tag, int nesting)
     {
         switch (code) {
-        case TagCode::SetBackgroundColor:
-            movie_.background = tag.rgb();
+        case TagCode::SetBackgroundColor: {
+            // The first colour set holds for the whole movie; later ones are ignored.
+            const QColor colour = tag.rgb();
+            if (tag.ok() && !movie_.background)
+                movie_.background = colour;
             break;
+        }
         case TagCode::FileAttributes:
             actionScript3_ = (tag.u8() & 0x08) != 0;
             break;
