@@ -371,7 +371,6 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     if (character == nullptr)
         return;
     Context inner = context;
-    inner.placedIn = context.transform;
     inner.transform = object.matrix * context.transform;
     inner.colour = context.colour.after(object.colour);
     if (const auto* shape = std::get_if<ShapeCharacter>(character)) {
@@ -429,16 +428,13 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
                        + pixels * path.elementCount()))
                 continue;
             QBrush brush = brushFor(style.fill, context);
-            if (style.fixedWidth || pixels < 1.0) {
-                // A width in pixels: outlined where the pixels are. Below a pixel the stroke
-                // is a pixel wide and as much fainter, as hairlines are drawn.
+            if (style.fixedWidth || style.width * pixelsPerTwip < 1.0) {
+                // A width in pixels, a hairline's among them: outlined where the pixels are.
                 const QTransform toDevice = context.unshifted();
                 brush.setTransform(brush.transform() * toDevice);
                 painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
                 painter.setBrush(brush);
-                painter.setOpacity(std::min(pixels, 1.0));
-                painter.drawPath(outline(path, style, std::max(pixels, 1.0), &toDevice));
-                painter.setOpacity(1.0);
+                painter.drawPath(outline(path, style, pixels, &toDevice));
                 painter.setTransform(context.transform);
             } else {
                 painter.setBrush(brush);
@@ -465,14 +461,9 @@ const QPainterPath& Renderer::outline(const QPainterPath& path, const LineStyle&
 
 double Renderer::strokePixels(const LineStyle& style, double pixelsPerTwip, const Context& context)
 {
-    if (style.fixedWidth)
-        return std::max(style.width * context.stageScale, 1.0);
-    // A stroke is at least a pixel wide, a pixel measured where its shape is placed: a
-    // hairline inside a sprite that is scaled down is scaled down with it, as the reference
-    // player draws it. Sprites scaled up leave the minimum at one pixel.
-    const double placedScale =
-        context.stageScale > 0 ? std::sqrt(std::abs(context.placedIn.determinant())) / context.stageScale : 1.0;
-    return std::max(style.width * pixelsPerTwip, std::min(placedScale, 1.0));
+    // A stroke is at least a device pixel wide, and as dark as a wider one, however far the
+    // objects it lies in are scaled down: the reference player draws hairlines so.
+    return std::max(style.width * (style.fixedWidth ? context.stageScale : pixelsPerTwip), 1.0);
 }
 
 QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
