@@ -2,7 +2,12 @@
 // difference. Each movie is made with the project's writer.
 
 #include "swf/Movie.h"
+#include "swf/Renderer.h"
+#include "swf/TimelinePlayer.h"
 #include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +32,29 @@ std::shared_ptr<const swf::Movie> load(const std::vector<std::uint8_t>& bytes, c
                             limits);
 }
 
+QImage firstFrame(const swf::Movie& movie, const QSize& size)
+{
+    const swf::TimelinePlayer player(movie, movie.timeline);
+    return swf::renderFrame(movie, player, size, movie.background.value_or(Qt::white))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+void place(w::TimelineBuilder& timeline, std::uint16_t id)
+{
+    w::PlaceObject place;
+    place.characterId = id;
+    timeline.place(place);
+}
+
+::testing::AssertionResult near(const QColor& actual, const QColor& expected, int tolerance)
+{
+    if (std::abs(actual.red() - expected.red()) <= tolerance && std::abs(actual.green() - expected.green()) <= tolerance
+        && std::abs(actual.blue() - expected.blue()) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << actual.name().toStdString() << ", expected "
+                                         << expected.name().toStdString();
+}
+
 } // namespace
 
 TEST(SwfBackground, TheFirstColourSetHoldsForTheWholeMovie)
@@ -39,4 +67,51 @@ TEST(SwfBackground, TheFirstColourSetHoldsForTheWholeMovie)
     const auto loaded = load(movie.encode());
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->background, QColor(Qt::red));
+}
+
+TEST(SwfGradientStops, StopsOutOfOrderOrSharingARatioMoveOnAStepAndThosePastTheEndAreDropped)
+{
+    // A linear gradient over the first 300 px of a stage 306 px wide; the last 6 px show the
+    // gradient's final colour. Ratio r lies at r / 255 * 300 px.
+    struct Probe {
+        int x;
+        QColor colour;
+        // Beside a stop the colour table Qt draws gradients from is only so fine.
+        int tolerance = 3;
+    };
+    struct Case {
+        const char* why;
+        std::vector<w::GradientStop> stops;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"red to 254, then blue one step on; green would lie past the end",
+         {{254, kRed}, {0, kBlue}, {0, kGreen}},
+         {{10, Qt::red}, {150, Qt::red}, {303, Qt::blue}}},
+        {"three stops at 0 lie at 0, 1 and 2: red turns green over the first pixel, then blue",
+         {{0, kRed}, {0, kGreen}, {0, kBlue}},
+         {{0, QColor(128, 128, 0), 60}, {150, Qt::blue}, {303, Qt::blue}}},
+        {"a stop before the one ahead of it follows it by a step",
+         {{200, kRed}, {100, kBlue}, {255, kGreen}},
+         {{10, Qt::red}, {240, QColor(0, 14, 241), 20}, {303, Qt::green}}},
+        {"stops in order are left as they are",
+         {{0, kRed}, {255, kBlue}},
+         {{150, QColor(128, 0, 127)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        w::MovieBuilder movie = stageOf(306, 150);
+        w::FillGradient gradient;
+        gradient.stops = c.stops;
+        w::ShapeBuilder builder;
+        builder.polygon({{0, 0}, {6120, 0}, {6120, 3000}, {0, 3000}},
+                        builder.addFill(w::Fill::linear(w::Matrix::gradientBox({0, 6000, 0, 3000}), gradient)));
+        place(movie.root(), movie.defineShape(builder.shape()));
+        movie.root().showFrame();
+        const auto loaded = load(movie.encode());
+        ASSERT_NE(loaded, nullptr);
+        const QImage image = firstFrame(*loaded, QSize(306, 150));
+        for (const Probe& probe : c.probes)
+            EXPECT_TRUE(near(image.pixelColor(probe.x, 75), probe.colour, probe.tolerance)) << "at x = " << probe.x;
+    }
 }

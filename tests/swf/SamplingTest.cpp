@@ -94,11 +94,12 @@ TEST(SwfSampling, AnEdgeCoversAPixelInQuarters)
 
 TEST(SwfSampling, ColoursAreReadAtPixelCentresNotBlendedAcrossSamples)
 {
-    // A gradient that jumps from red to blue 0.196 px into pixel 50: one sample of that
-    // pixel lies left of the jump, but its colour is read at its centre, which is blue.
+    // A gradient that turns from red to blue over its step from ratio 127 to 128, which ends
+    // 0.196 px into pixel 50: one sample of that pixel lies in the step, but its colour is
+    // read at its centre, which is blue.
     w::MovieBuilder movie = whiteStage();
     w::FillGradient gradient;
-    gradient.stops = {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}};
+    gradient.stops = {{0, kRed}, {127, kRed}, {128, kBlue}, {255, kBlue}};
     w::ShapeBuilder builder;
     builder.polygon({{0, 0}, {2000, 0}, {2000, 400}, {0, 400}},
                     builder.addFill(w::Fill::linear(w::Matrix::gradientBox({0, 2000, 0, 400}), gradient)));
