@@ -685,9 +685,12 @@ private:
             field.text = QString::fromUtf8(text);
         }
         field.wordWrap = (flags & 0x40) != 0;
+        field.password = (flags & 0x10) != 0;
         field.html = (flags2 & 0x02) != 0;
-        // Device-font text has no outlines here to draw; an empty field draws nothing either.
-        if (!tag.ok() || field.font == nullptr || (flags & 0x10) != 0)
+        // A field that does not use the font's outlines draws with a device font, which has
+        // no outlines here to draw; a field without a font draws nothing either.
+        const bool useOutlines = (flags2 & 0x01) != 0;
+        if (!tag.ok() || field.font == nullptr || !useOutlines)
             return;
         define(id, layOutEditText(field));
     }

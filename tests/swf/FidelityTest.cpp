@@ -6,6 +6,7 @@
 #include "swf/TimelinePlayer.h"
 #include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
+#include "swfwriter/Text.h"
 
 #include <QImage>
 
@@ -18,6 +19,7 @@ namespace {
 constexpr w::Rgba kRed{255, 0, 0, 255};
 constexpr w::Rgba kGreen{0, 255, 0, 255};
 constexpr w::Rgba kBlue{0, 0, 255, 255};
+constexpr w::Rgba kWhite{255, 255, 255, 255};
 
 w::MovieBuilder stageOf(int width, int height)
 {
@@ -113,5 +115,44 @@ TEST(SwfGradientStops, StopsOutOfOrderOrSharingARatioMoveOnAStepAndThosePastTheE
         const QImage image = firstFrame(*loaded, QSize(306, 150));
         for (const Probe& probe : c.probes)
             EXPECT_TRUE(near(image.pixelColor(probe.x, 75), probe.colour, probe.tolerance)) << "at x = " << probe.x;
+    }
+}
+
+TEST(SwfEditTextFlags, PasswordFieldsShowAsterisksAndFieldsWithoutOutlinesUseADeviceFont)
+{
+    struct Case {
+        const char* why;
+        std::u16string glyphs;
+        bool password;
+        bool useOutlines;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"a field draws its text with the font's glyphs", u"a", false, true, true},
+        {"a password field draws an asterisk for each character", u"*", true, true, true},
+        {"and not the characters themselves", u"a", true, true, false},
+        {"a field without outlines uses a device font, which is not drawn", u"a", false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        w::MovieBuilder movie = stageOf(100, 40);
+        movie.setBackgroundColor(kWhite);
+        movie.root().add(w::squareFont(1, c.glyphs));
+        w::EditText field;
+        field.bounds = {0, 2000, 0, 800};
+        field.font = 1;
+        field.height = 400;
+        field.colour = w::Rgba{0, 0, 0, 255};
+        field.password = c.password;
+        field.useOutlines = c.useOutlines;
+        field.text = "aa";
+        movie.root().add(w::defineEditText(2, field));
+        place(movie.root(), 2);
+        movie.root().showFrame();
+        const auto loaded = load(movie.encode());
+        ASSERT_NE(loaded, nullptr);
+        const QImage image = firstFrame(*loaded, QSize(100, 40));
+        // Inside the first glyph's square, 4 to 11 px across and 4 to 17 px down.
+        EXPECT_EQ(image.pixelColor(8, 10) == QColor(Qt::black), c.drawn);
     }
 }
