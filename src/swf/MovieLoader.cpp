@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace swf {
 
@@ -31,6 +32,20 @@ QByteArray cleanJpeg(QByteArray data)
     if (at > 0)
         data.remove(at, 4);
     return data;
+}
+
+// Qt's image readers refuse by themselves any image over a cap on what one image may
+// allocate, 128 MiB unless the program sets another, which is less than the largest bitmap
+// a movie may hold: the movie's own cap and budget decide instead. The cap is shared by the
+// whole process, so it is only ever raised, and only as far as an image needs.
+void allowDecoding(std::size_t bytes)
+{
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
+    const std::size_t megabytes = (bytes + (1u << 20) - 1) >> 20;
+    const int cap = QImageReader::allocationLimit();
+    if (cap > 0 && static_cast<std::size_t>(cap) < megabytes)
+        QImageReader::setAllocationLimit(static_cast<int>(megabytes));
 }
 
 class Loader {
@@ -500,10 +515,12 @@ private:
         const QSize size = decoder.size();
         if (!bitmapSizeAllowed(size.width(), size.height()) || !spendImage(size.width(), size.height()))
             return;
+        allowDecoding(Loader::imageBytes(size.width(), size.height()));
         QImage image;
         if (!decoder.read(&image) || image.size() != size)
             return;
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        // In place: a photograph's pixels are not copied.
+        image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (withAlpha && !tag.atEnd()) {
             const auto packed = tag.rest();
             const std::size_t pixels = static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height());

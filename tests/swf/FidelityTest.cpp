@@ -1,16 +1,21 @@
 // Movies drawn as the reference player draws them, where a movie author would see the
 // difference. Each movie is made with the project's writer.
 
+#include "samples/LargePhotoMovie.h"
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
+#include "swfwriter/Bitmaps.h"
 #include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
 #include "swfwriter/Text.h"
 
 #include <QImage>
+#include <QImageReader>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace w = swf::write;
 
@@ -154,5 +159,70 @@ TEST(SwfEditTextFlags, PasswordFieldsShowAsterisksAndFieldsWithoutOutlinesUseADe
         const QImage image = firstFrame(*loaded, QSize(100, 40));
         // Inside the first glyph's square, 4 to 11 px across and 4 to 17 px down.
         EXPECT_EQ(image.pixelColor(8, 10) == QColor(Qt::black), c.drawn);
+    }
+}
+
+TEST(SwfLargeBitmaps, APhotographOfACamerasSizeIsDecodedAndDrawn)
+{
+    const auto movie = load(samples::largePhotoMovie());
+    ASSERT_NE(movie, nullptr);
+    const QImage photo = samples::largePhoto();
+    const QSize stage = movie->stageSize();
+    const QImage image = firstFrame(*movie, stage);
+    for (const QPoint at : {QPoint(100, 100), QPoint(stage.width() / 2, stage.height() / 2), QPoint(800, 600)}) {
+        const QColor expected = photo.pixelColor(at * samples::kPhotoWidth / stage.width());
+        EXPECT_TRUE(near(image.pixelColor(at), expected, 6)) << "at " << at.x() << ", " << at.y();
+    }
+}
+
+TEST(SwfLargeBitmaps, QtsOwnCapOnImageSizeDoesNotStandInForTheMovies)
+{
+    // A photograph past Qt's own cap (128 MiB unless a program sets another) takes seconds
+    // to make; the cap lowered below this one's 37 MiB stands in for it.
+    const int before = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(16);
+    const auto movie = load(samples::largePhotoMovie(20));
+    QImageReader::setAllocationLimit(before);
+    ASSERT_NE(movie, nullptr);
+    const auto* bitmap = std::get_if<swf::BitmapCharacter>(movie->character(1));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->image.size(), QSize(samples::kPhotoWidth, samples::kPhotoHeight));
+}
+
+TEST(SwfLargeBitmaps, ABitmapOfUpTo8192By8192PixelsFitsTheMoviesBudgets)
+{
+    struct Bitmap {
+        int width;
+        int height;
+        bool kept;
+    };
+    struct Case {
+        const char* why;
+        std::vector<Bitmap> bitmaps;
+        // The budget for decoded bitmaps, when not the movie's own.
+        std::optional<std::size_t> imageBytes;
+    };
+    const Case cases[] = {
+        {"the largest bitmap a movie may hold", {{8192, 8192, true}}, {}},
+        {"a row more is past the cap on one bitmap", {{8192, 8193, false}}, {}},
+        {"past the budget the next bitmap is left out", {{1, 1, true}, {1, 1, true}, {1, 1, false}}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        w::MovieBuilder movie = stageOf(100, 100);
+        std::uint16_t id = 0;
+        for (const Bitmap& bitmap : c.bitmaps) {
+            // One row of pixels given: the rest of the bitmap is left transparent.
+            const auto row = w::zlibPacked(std::vector<std::uint8_t>(static_cast<std::size_t>(bitmap.width) * 4, 0xFF));
+            movie.root().add(w::losslessBitmap(++id, bitmap.width, bitmap.height, row));
+        }
+        movie.root().showFrame();
+        swf::Limits limits;
+        limits.maxImageBytes = c.imageBytes.value_or(limits.maxImageBytes);
+        const auto loaded = load(movie.encode(), limits);
+        ASSERT_NE(loaded, nullptr);
+        id = 0;
+        for (const Bitmap& bitmap : c.bitmaps)
+            EXPECT_EQ(loaded->character(++id) != nullptr, bitmap.kept) << "bitmap " << id;
     }
 }
