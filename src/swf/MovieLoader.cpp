@@ -452,6 +452,10 @@ private:
         if (!spendImage(width, height))
             return;
         const auto packed = tag.rest();
+        if (format == 5) {
+            readLossless32(id, width, height, withAlpha, packed);
+            return;
+        }
         const QByteArray data = inflateBounded(packed.data(), packed.size(), tableBytes + rowBytes * static_cast<std::size_t>(height));
         // Without a single row there is nothing to show, and no reason to make the image.
         if (static_cast<std::size_t>(data.size()) < tableBytes + rowBytes) {
@@ -482,18 +486,48 @@ private:
                 if (format == 3) {
                     const std::size_t index = in[x];
                     line[x] = index < table.size() ? table[index] : 0;
-                } else if (format == 4) {
+                } else {
                     const int v = (in[2 * x] << 8) | in[2 * x + 1];
                     line[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
-                } else {
-                    const int a = in[4 * x];
-                    const int r = in[4 * x + 1];
-                    const int g = in[4 * x + 2];
-                    const int b = in[4 * x + 3];
-                    line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
                 }
             }
         }
+        define(id, BitmapCharacter{image});
+    }
+
+    // 32-bit pixels, stored as the image holds them but for the order of their bytes: they
+    // are unpacked straight into the image and put in order there, so that a bitmap of
+    // millions of pixels is neither held twice nor copied.
+    void readLossless32(std::uint16_t id, int width, int height, bool withAlpha, std::span<const std::uint8_t> packed)
+    {
+        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        const auto rowBytes = static_cast<std::size_t>(width) * 4;
+        if (image.isNull() || static_cast<std::size_t>(image.bytesPerLine()) != rowBytes) {
+            refundImage(width, height);
+            return;
+        }
+        const std::size_t rows =
+            inflateInto(packed.data(), packed.size(), image.bits(), rowBytes * static_cast<std::size_t>(height)) / rowBytes;
+        // Without a single row there is nothing to show, and no reason to keep the image.
+        if (rows == 0) {
+            refundImage(width, height);
+            return;
+        }
+        for (std::size_t y = 0; y < rows; ++y) {
+            std::uint8_t* in = image.scanLine(static_cast<int>(y));
+            auto* line = reinterpret_cast<QRgb*>(in);
+            // Each pixel's four bytes are read before the pixel is written over them.
+            for (int x = 0; x < width; ++x) {
+                const int a = in[4 * x];
+                const int r = in[4 * x + 1];
+                const int g = in[4 * x + 2];
+                const int b = in[4 * x + 3];
+                line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
+            }
+        }
+        // The rows the data does not reach stay transparent.
+        for (int y = static_cast<int>(rows); y < height; ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)), width, QRgb{0});
         define(id, BitmapCharacter{image});
     }
 
