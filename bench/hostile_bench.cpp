@@ -1,11 +1,12 @@
-// Plays each crafted hostile movie (and the program's own pendulum, the reference) in a
+// Plays each crafted hostile movie (and the references: the program's own pendulum, and the
+// sample movie of a large photograph, which shows what its bitmap costs) in a
 // process of its own at the movie window's size, 793 x 369, and prints per file: the time
 // to open it, the worst time to draw a frame, the peak memory of the process, how long a
 // click on Back waited while the movie played in the real player widget, and whether the
 // movie was refused. A run that passes the time allowed is stopped, and says so.
 //
 //   hostile_bench [--seconds N] [FILE...]
-// Without files it measures the reference and every file the hostile-movie tool wrote.
+// Without files it measures the references and every file the hostile-movie tool wrote.
 
 #include "swf/Movie.h"
 #include "swf/PlayerWidget.h"
@@ -187,6 +188,7 @@ int main(int argc, char** argv)
     }
     if (files.isEmpty()) {
         files.append(QStringLiteral(SOMNARA_PROGRAM_DIR "/Pendulum.swf"));
+        files.append(QStringLiteral(SOMNARA_SAMPLE_DIR "/large-photo.swf"));
         const QDir dir(QStringLiteral(HOSTILE_MOVIE_DIR));
         for (const QString& name : dir.entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name))
             files.append(dir.filePath(name));

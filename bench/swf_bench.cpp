@@ -3,7 +3,8 @@
 // own frame rate; then the slowest load.
 //
 //   swf_bench [--play-seconds N] [FILE...]
-// Without files it measures the conformance set and the program's own movies.
+// Without files it measures the conformance set, the sample movies made in code and the
+// program's own movies.
 
 #include "swf/Movie.h"
 #include "swf/PlayerWidget.h"
@@ -117,7 +118,7 @@ Figures measure(const QString& path, int playSeconds)
 QStringList defaultFiles()
 {
     QStringList files;
-    for (const char* folder : {SWF_CONFORMANCE_DIR, SOMNARA_PROGRAM_DIR}) {
+    for (const char* folder : {SWF_CONFORMANCE_DIR, SOMNARA_SAMPLE_DIR, SOMNARA_PROGRAM_DIR}) {
         const QDir dir(QString::fromUtf8(folder));
         for (const QString& name : dir.entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name))
             files.append(dir.filePath(name));

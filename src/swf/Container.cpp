@@ -13,7 +13,6 @@ namespace swf {
 namespace {
 
 constexpr std::size_t kHeaderBytes = 8;
-constexpr std::size_t kChunk = 64 * 1024;
 
 QByteArray inflateLzma(std::span<const std::uint8_t> props, std::span<const std::uint8_t> data,
                        std::size_t bodySize)
@@ -53,37 +52,42 @@ QByteArray inflateLzma(std::span<const std::uint8_t> props, std::span<const std:
 
 } // namespace
 
-QByteArray inflateBounded(const std::uint8_t* data, std::size_t size, std::size_t maxBytes)
+std::size_t inflateInto(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t capacity)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
-        return {};
-    QByteArray out;
-    // Growing chunk by chunk would copy megabytes over and over; what is reserved and not
-    // written costs no memory.
-    out.reserve(static_cast<qsizetype>(maxBytes));
+        return 0;
     stream.next_in = const_cast<Bytef*>(data);
     int ret = Z_OK;
     std::size_t offered = 0;
-    while (ret == Z_OK && out.size() < static_cast<qsizetype>(maxBytes)) {
+    std::size_t written = 0;
+    // zlib counts in 32 bits: larger input and output go to it a gigabyte at a time.
+    constexpr std::size_t kMostAtOnce = 1u << 30;
+    while (ret == Z_OK && written < capacity) {
         if (stream.avail_in == 0) {
-            const std::size_t piece = std::min<std::size_t>(size - offered, 1u << 30);
+            const std::size_t piece = std::min(size - offered, kMostAtOnce);
             if (piece == 0)
                 break;
             stream.avail_in = static_cast<uInt>(piece);
             offered += piece;
         }
-        const std::size_t room = std::min(kChunk, maxBytes - static_cast<std::size_t>(out.size()));
-        const auto before = out.size();
-        out.resize(before + static_cast<qsizetype>(room));
-        stream.next_out = reinterpret_cast<Bytef*>(out.data() + before);
+        const std::size_t room = std::min(capacity - written, kMostAtOnce);
+        stream.next_out = out + written;
         stream.avail_out = static_cast<uInt>(room);
         ret = inflate(&stream, Z_NO_FLUSH);
-        out.resize(before + static_cast<qsizetype>(room - stream.avail_out));
+        written += room - stream.avail_out;
         if (ret == Z_BUF_ERROR && stream.avail_in > 0)
             ret = Z_OK;
     }
     inflateEnd(&stream);
+    return written;
+}
+
+QByteArray inflateBounded(const std::uint8_t* data, std::size_t size, std::size_t maxBytes)
+{
+    // What is allocated and never written costs no memory.
+    QByteArray out(static_cast<qsizetype>(maxBytes), Qt::Uninitialized);
+    out.resize(static_cast<qsizetype>(inflateInto(data, size, reinterpret_cast<std::uint8_t*>(out.data()), maxBytes)));
     return out;
 }
 

@@ -22,5 +22,7 @@ std::optional<Container> openContainer(const QByteArray& file, const Limits& lim
 
 // zlib inflate into at most maxBytes; what decodes before an error is kept.
 QByteArray inflateBounded(const std::uint8_t* data, std::size_t size, std::size_t maxBytes);
+// The same into memory of the caller's; returns how many bytes were written.
+std::size_t inflateInto(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t capacity);
 
 } // namespace swf

@@ -128,6 +128,9 @@ TextCharacter layOutEditText(const EditTextDefinition& field)
     // Word wrap splits a paragraph at spaces where it would run past the right edge.
     std::vector<Line> lines;
     for (Line& paragraph : paragraphs(field)) {
+        if (field.password)
+            for (Styled& s : paragraph)
+                s.character = QChar(u'*');
         if (!field.wordWrap) {
             lines.push_back(std::move(paragraph));
             continue;

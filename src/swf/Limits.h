@@ -29,16 +29,19 @@
 namespace swf {
 
 struct Limits {
-    // More than the bitmaps a movie may show need.
+    // A bitmap may be as large as a photograph a camera takes, and larger.
     std::size_t maxBodyBytes = 16u << 20;
-    std::size_t maxBitmapPixels = 4096u * 4096u;
+    std::size_t maxBitmapPixels = 8192u * 8192u;
     std::size_t maxShapeRecords = 1u << 20;
     int maxSpriteNesting = 32;
 
+    // Decoded bitmaps, four bytes a pixel: a movie of photographs holds tens of megabytes of
+    // them, and the largest single bitmap fits. A bitmap is decoded once, when the movie is
+    // read, and drawn scaled to the window's pixels, so this costs memory, not drawing time.
+    std::size_t maxImageBytes = 256u << 20;
     // Each of these takes a slow machine about a tenth of a second to read, and ten times
     // as long in a build checked by sanitizers, whose fuzzing allows a second an input. The
     // busiest sample movie has about 100,000 records.
-    std::size_t maxImageBytes = 16u << 20;
     std::size_t maxStyles = 50000;
     std::size_t maxRecords = 300000;
     std::size_t maxTextBytes = 64u << 10;

@@ -98,6 +98,8 @@ struct EditTextDefinition {
     double height = 240.0;
     QColor colour = Qt::black;
     bool wordWrap = false;
+    // Shows an asterisk for each character of the text.
+    bool password = false;
     bool html = false;
     int align = 0;
     double leftMargin = 0.0;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace swf {
 
@@ -31,6 +32,20 @@ QByteArray cleanJpeg(QByteArray data)
     if (at > 0)
         data.remove(at, 4);
     return data;
+}
+
+// Qt's image readers refuse by themselves any image over a cap on what one image may
+// allocate, 128 MiB unless the program sets another, which is less than the largest bitmap
+// a movie may hold: the movie's own cap and budget decide instead. The cap is shared by the
+// whole process, so it is only ever raised, and only as far as an image needs.
+void allowDecoding(std::size_t bytes)
+{
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
+    const std::size_t megabytes = (bytes + (1u << 20) - 1) >> 20;
+    const int cap = QImageReader::allocationLimit();
+    if (cap > 0 && static_cast<std::size_t>(cap) < megabytes)
+        QImageReader::setAllocationLimit(static_cast<int>(megabytes));
 }
 
 class Loader {
@@ -243,9 +258,13 @@ private:
     void readDefinition(TagCode code, ByteReader& tag, int nesting)
     {
         switch (code) {
-        case TagCode::SetBackgroundColor:
-            movie_.background = tag.rgb();
+        case TagCode::SetBackgroundColor: {
+            // The first colour set holds for the whole movie; later ones are ignored.
+            const QColor colour = tag.rgb();
+            if (tag.ok() && !movie_.background)
+                movie_.background = colour;
             break;
+        }
         case TagCode::FileAttributes:
             actionScript3_ = (tag.u8() & 0x08) != 0;
             break;
@@ -433,6 +452,10 @@ private:
         if (!spendImage(width, height))
             return;
         const auto packed = tag.rest();
+        if (format == 5) {
+            readLossless32(id, width, height, withAlpha, packed);
+            return;
+        }
         const QByteArray data = inflateBounded(packed.data(), packed.size(), tableBytes + rowBytes * static_cast<std::size_t>(height));
         // Without a single row there is nothing to show, and no reason to make the image.
         if (static_cast<std::size_t>(data.size()) < tableBytes + rowBytes) {
@@ -463,18 +486,48 @@ private:
                 if (format == 3) {
                     const std::size_t index = in[x];
                     line[x] = index < table.size() ? table[index] : 0;
-                } else if (format == 4) {
+                } else {
                     const int v = (in[2 * x] << 8) | in[2 * x + 1];
                     line[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
-                } else {
-                    const int a = in[4 * x];
-                    const int r = in[4 * x + 1];
-                    const int g = in[4 * x + 2];
-                    const int b = in[4 * x + 3];
-                    line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
                 }
             }
         }
+        define(id, BitmapCharacter{image});
+    }
+
+    // 32-bit pixels, stored as the image holds them but for the order of their bytes: they
+    // are unpacked straight into the image and put in order there, so that a bitmap of
+    // millions of pixels is neither held twice nor copied.
+    void readLossless32(std::uint16_t id, int width, int height, bool withAlpha, std::span<const std::uint8_t> packed)
+    {
+        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        const auto rowBytes = static_cast<std::size_t>(width) * 4;
+        if (image.isNull() || static_cast<std::size_t>(image.bytesPerLine()) != rowBytes) {
+            refundImage(width, height);
+            return;
+        }
+        const std::size_t rows =
+            inflateInto(packed.data(), packed.size(), image.bits(), rowBytes * static_cast<std::size_t>(height)) / rowBytes;
+        // Without a single row there is nothing to show, and no reason to keep the image.
+        if (rows == 0) {
+            refundImage(width, height);
+            return;
+        }
+        for (std::size_t y = 0; y < rows; ++y) {
+            std::uint8_t* in = image.scanLine(static_cast<int>(y));
+            auto* line = reinterpret_cast<QRgb*>(in);
+            // Each pixel's four bytes are read before the pixel is written over them.
+            for (int x = 0; x < width; ++x) {
+                const int a = in[4 * x];
+                const int r = in[4 * x + 1];
+                const int g = in[4 * x + 2];
+                const int b = in[4 * x + 3];
+                line[x] = withAlpha ? qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a) : qRgb(r, g, b);
+            }
+        }
+        // The rows the data does not reach stay transparent.
+        for (int y = static_cast<int>(rows); y < height; ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(y)), width, QRgb{0});
         define(id, BitmapCharacter{image});
     }
 
@@ -496,10 +549,12 @@ private:
         const QSize size = decoder.size();
         if (!bitmapSizeAllowed(size.width(), size.height()) || !spendImage(size.width(), size.height()))
             return;
+        allowDecoding(Loader::imageBytes(size.width(), size.height()));
         QImage image;
         if (!decoder.read(&image) || image.size() != size)
             return;
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        // In place: a photograph's pixels are not copied.
+        image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (withAlpha && !tag.atEnd()) {
             const auto packed = tag.rest();
             const std::size_t pixels = static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height());
@@ -681,9 +736,12 @@ private:
             field.text = QString::fromUtf8(text);
         }
         field.wordWrap = (flags & 0x40) != 0;
+        field.password = (flags & 0x10) != 0;
         field.html = (flags2 & 0x02) != 0;
-        // Device-font text has no outlines here to draw; an empty field draws nothing either.
-        if (!tag.ok() || field.font == nullptr || (flags & 0x10) != 0)
+        // A field that does not use the font's outlines draws with a device font, which has
+        // no outlines here to draw; a field without a font draws nothing either.
+        const bool useOutlines = (flags2 & 0x01) != 0;
+        if (!tag.ok() || field.font == nullptr || !useOutlines)
             return;
         define(id, layOutEditText(field));
     }

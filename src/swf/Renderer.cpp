@@ -47,18 +47,26 @@ double toSrgb(double c)
     return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
 }
 
+// The stops as the reference player places them. A gradient's stops should rise in ratio;
+// a stop that does not (it repeats the ratio before it, or goes back) lies one step of the
+// 255 past the stop before it instead, so every stop shows and none paints over an earlier
+// one; a stop that this pushes past the last step is left out, and the stops after it too.
+// Red at 254, blue at 0 and green at 0 is red up to 254 and blue from 255, without green.
 QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& colour)
 {
+    constexpr int kLastStep = 255;
     QGradientStops stops;
-    std::vector<std::pair<double, QColor>> points;
-    for (const auto& [ratio, c] : gradient.stops)
-        points.emplace_back(std::clamp(ratio / 255.0, 0.0, 1.0), colour.apply(c));
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const double at = std::max(points[i].first, stops.empty() ? 0.0 : stops.back().first);
-        if (gradient.linearRgb && i > 0 && at > stops.back().first) {
+    int previous = -1;
+    for (const auto& [ratio, c] : gradient.stops) {
+        const int at = std::max(ratio, previous + 1);
+        if (at > kLastStep)
+            break;
+        const QColor colourThere = colour.apply(c);
+        const double to = double(at) / kLastStep;
+        if (gradient.linearRgb && !stops.empty()) {
             // Qt blends in sRGB only; steps in linear light stand in for the linear mode.
-            const QColor a = points[i - 1].second;
-            const QColor b = points[i].second;
+            const QColor a = stops.back().second;
+            const QColor& b = colourThere;
             const double from = stops.back().first;
             constexpr int steps = 16;
             for (int s = 1; s < steps; ++s) {
@@ -66,24 +74,15 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& col
                 const auto channel = [t](double x, double y) {
                     return toSrgb(toLinear(x) + (toLinear(y) - toLinear(x)) * t);
                 };
-                stops.append({from + (at - from) * t,
+                stops.append({from + (to - from) * t,
                               QColor::fromRgbF(float(channel(a.redF(), b.redF())), float(channel(a.greenF(), b.greenF())),
                                                float(channel(a.blueF(), b.blueF())),
                                                float(a.alphaF() + (b.alphaF() - a.alphaF()) * t))});
             }
         }
-        // Of stops sharing a ratio the colour jumps there; at the end the first one holds,
-        // since nothing lies beyond the last ratio.
-        if (!stops.empty() && at <= stops.back().first && stops.back().first >= 1.0)
-            continue;
-        if (!stops.empty() && at <= stops.back().first)
-            stops.append({std::nextafter(stops.back().first, 2.0), points[i].second});
-        else
-            stops.append({at, points[i].second});
+        stops.append({to, colourThere});
+        previous = at;
     }
-    // Nudged duplicates must stay within Qt's 0..1.
-    for (auto& stop : stops)
-        stop.first = std::min(stop.first, 1.0);
     return stops;
 }
 
@@ -371,7 +370,6 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     if (character == nullptr)
         return;
     Context inner = context;
-    inner.placedIn = context.transform;
     inner.transform = object.matrix * context.transform;
     inner.colour = context.colour.after(object.colour);
     if (const auto* shape = std::get_if<ShapeCharacter>(character)) {
@@ -429,16 +427,13 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
                        + pixels * path.elementCount()))
                 continue;
             QBrush brush = brushFor(style.fill, context);
-            if (style.fixedWidth || pixels < 1.0) {
-                // A width in pixels: outlined where the pixels are. Below a pixel the stroke
-                // is a pixel wide and as much fainter, as hairlines are drawn.
+            if (style.fixedWidth || style.width * pixelsPerTwip < 1.0) {
+                // A width in pixels, a hairline's among them: outlined where the pixels are.
                 const QTransform toDevice = context.unshifted();
                 brush.setTransform(brush.transform() * toDevice);
                 painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
                 painter.setBrush(brush);
-                painter.setOpacity(std::min(pixels, 1.0));
-                painter.drawPath(outline(path, style, std::max(pixels, 1.0), &toDevice));
-                painter.setOpacity(1.0);
+                painter.drawPath(outline(path, style, pixels, &toDevice));
                 painter.setTransform(context.transform);
             } else {
                 painter.setBrush(brush);
@@ -465,14 +460,9 @@ const QPainterPath& Renderer::outline(const QPainterPath& path, const LineStyle&
 
 double Renderer::strokePixels(const LineStyle& style, double pixelsPerTwip, const Context& context)
 {
-    if (style.fixedWidth)
-        return std::max(style.width * context.stageScale, 1.0);
-    // A stroke is at least a pixel wide, a pixel measured where its shape is placed: a
-    // hairline inside a sprite that is scaled down is scaled down with it, as the reference
-    // player draws it. Sprites scaled up leave the minimum at one pixel.
-    const double placedScale =
-        context.stageScale > 0 ? std::sqrt(std::abs(context.placedIn.determinant())) / context.stageScale : 1.0;
-    return std::max(style.width * pixelsPerTwip, std::min(placedScale, 1.0));
+    // A stroke is at least a device pixel wide, and as dark as a wider one, however far the
+    // objects it lies in are scaled down: the reference player draws hairlines so.
+    return std::max(style.width * (style.fixedWidth ? context.stageScale : pixelsPerTwip), 1.0);
 }
 
 QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const

@@ -69,8 +69,6 @@ private:
         }
         // Pixels per twip of the stage itself, for strokes that ignore the objects' scaling.
         double stageScale = 0.05;
-        // Twips of the space the object drawn is placed in to device pixels.
-        QTransform placedIn;
         ColorTransform colour;
         // Drawing a clipping layer's shapes: coverage only, in opaque white.
         bool mask = false;

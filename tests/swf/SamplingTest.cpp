@@ -1,6 +1,6 @@
 // Antialiasing as the reference player's high quality does it: four samples a pixel, so edges
 // come out in quarter steps; colours read once at each pixel's centre; strokes thinner than
-// a pixel drawn a pixel wide and fainter.
+// a device pixel drawn a whole device pixel wide.
 
 #include "swf/Movie.h"
 #include "swf/Renderer.h"
@@ -94,11 +94,12 @@ TEST(SwfSampling, AnEdgeCoversAPixelInQuarters)
 
 TEST(SwfSampling, ColoursAreReadAtPixelCentresNotBlendedAcrossSamples)
 {
-    // A gradient that jumps from red to blue 0.196 px into pixel 50: one sample of that
-    // pixel lies left of the jump, but its colour is read at its centre, which is blue.
+    // A gradient that turns from red to blue over its step from ratio 127 to 128, which ends
+    // 0.196 px into pixel 50: one sample of that pixel lies in the step, but its colour is
+    // read at its centre, which is blue.
     w::MovieBuilder movie = whiteStage();
     w::FillGradient gradient;
-    gradient.stops = {{0, kRed}, {128, kRed}, {128, kBlue}, {255, kBlue}};
+    gradient.stops = {{0, kRed}, {127, kRed}, {128, kBlue}, {255, kBlue}};
     w::ShapeBuilder builder;
     builder.polygon({{0, 0}, {2000, 0}, {2000, 400}, {0, 400}},
                     builder.addFill(w::Fill::linear(w::Matrix::gradientBox({0, 2000, 0, 400}), gradient)));
@@ -110,7 +111,7 @@ TEST(SwfSampling, ColoursAreReadAtPixelCentresNotBlendedAcrossSamples)
     EXPECT_EQ(image.pixelColor(50, 10), QColor(Qt::blue));
 }
 
-TEST(SwfSampling, AStrokeIsAtLeastAPixelWhereItsShapeIsPlaced)
+TEST(SwfSampling, AStrokeIsAtLeastADevicePixelWide)
 {
     // Each line lands on pixel row 10 (10.0 to 11.0 for a pixel-wide line).
     struct Case {
@@ -123,9 +124,10 @@ TEST(SwfSampling, AStrokeIsAtLeastAPixelWhereItsShapeIsPlaced)
     const Case cases[] = {
         {"a 1-twip line on the stage is a whole pixel", 1, false, 1.0, 0},
         {"and stays one when the shape is scaled down on the stage", 1, false, 0.5, 0},
-        {"in a sprite scaled to half the pixel is half a pixel: drawn as a pixel at half strength", 1, true, 0.5,
-         128},
-        {"a line two pixels wide in that sprite is a whole pixel", 40, true, 0.5, 0},
+        {"in a sprite scaled to 0.73 it is still a whole pixel", 1, true, 0.73, 0},
+        {"and in one scaled to half", 1, true, 0.5, 0},
+        {"and in one scaled to 0.4", 1, true, 0.4, 0},
+        {"a line two pixels wide in a sprite scaled to half is a whole pixel", 40, true, 0.5, 0},
     };
     for (const Case& c : cases) {
         w::MovieBuilder movie = whiteStage();

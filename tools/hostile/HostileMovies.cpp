@@ -1,11 +1,10 @@
 #include "hostile/HostileMovies.h"
 
+#include "swfwriter/Bitmaps.h"
 #include "swfwriter/MovieBuilder.h"
 #include "swfwriter/ShapeBuilder.h"
+#include "swfwriter/Text.h"
 
-#include <zlib.h>
-
-#include <stdexcept>
 #include <string_view>
 
 namespace hostile {
@@ -89,57 +88,15 @@ std::vector<std::uint8_t> spriteTree(bool replacing)
     return oneFrame(movie);
 }
 
-std::vector<std::uint8_t> deflate(const std::vector<std::uint8_t>& data)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::vector<std::uint8_t> packed(size);
-    if (compress2(packed.data(), &size, data.data(), static_cast<uLong>(data.size()), Z_BEST_COMPRESSION) != Z_OK)
-        throw std::runtime_error("zlib could not compress a bitmap");
-    packed.resize(size);
-    return packed;
-}
-
-// DefineBitsLossless of 32-bit pixels; the data may hold fewer pixels than the size asks.
-Tag losslessBitmap(std::uint16_t id, int side, const std::vector<std::uint8_t>& packedPixels)
-{
-    ByteWriter out;
-    out.u16(id);
-    out.u8(5);
-    out.u16(static_cast<std::uint16_t>(side));
-    out.u16(static_cast<std::uint16_t>(side));
-    out.bytes(packedPixels);
-    return {TagCode::DefineBitsLossless, out.take()};
-}
-
-// A rectangle over the stage painted with a bitmap, clipped: the writer's shapes know no
-// bitmap fills, so the style is written here.
-Tag bitmapRectangle(std::uint16_t id, std::uint16_t bitmap)
-{
-    ShapeBuilder outline;
-    outline.polygon({{0, 0}, {kWidth, 0}, {kWidth, kHeight}, {0, kHeight}}, 1);
-    ByteWriter out;
-    out.u16(id);
-    writeRect(out, {0, kWidth, 0, kHeight});
-    out.u8(1);
-    out.u8(0x41);
-    out.u16(bitmap);
-    Matrix twipsPerPixel;
-    twipsPerPixel.scaleX = twipsPerPixel.scaleY = 20.0;
-    writeMatrix(out, twipsPerPixel);
-    out.u8(0);
-    writeShapeRecords(out, outline.shape().records, ShapeVersion::Shape3, 1, 0);
-    return {TagCode::DefineShape3, out.take()};
-}
-
 // count bitmaps of side x side pixels, the first drawn over the stage; each holds the
 // packed pixels given.
 std::vector<std::uint8_t> bitmaps(int count, int side, const std::vector<std::uint8_t>& packedPixels)
 {
     MovieBuilder movie = newMovie();
     for (int i = 0; i < count; ++i)
-        movie.root().add(losslessBitmap(static_cast<std::uint16_t>(1 + i), side, packedPixels));
+        movie.root().add(losslessBitmap(static_cast<std::uint16_t>(1 + i), side, side, packedPixels));
     const auto shapeId = static_cast<std::uint16_t>(count + 1);
-    movie.root().add(bitmapRectangle(shapeId, 1));
+    movie.root().add(bitmapRectangle(shapeId, 1, {0, kWidth, 0, kHeight}));
     placeAt(movie.root(), 1, shapeId);
     return oneFrame(movie);
 }
@@ -169,72 +126,18 @@ std::vector<std::uint8_t> gradientStyles()
     return oneFrame(movie);
 }
 
-// DefineFont2 with a square glyph for each of the characters given (a space stays empty),
-// and a layout so that text has advances.
-Tag squareFont(std::uint16_t id, std::u16string_view codes)
-{
-    std::vector<std::vector<std::uint8_t>> glyphs;
-    for (const char16_t code : codes) {
-        ShapeBuilder glyph;
-        if (code != u' ')
-            glyph.polygon({{100, -700}, {500, -700}, {500, 0}, {100, 0}}, 1);
-        ByteWriter shape;
-        writeShapeRecords(shape, glyph.shape().records, ShapeVersion::Shape1, 1, 0);
-        glyphs.push_back(shape.take());
-    }
-    ByteWriter offsetsAndShapes;
-    std::size_t offset = (glyphs.size() + 1) * 2;
-    for (const auto& glyph : glyphs) {
-        offsetsAndShapes.u16(static_cast<std::uint16_t>(offset));
-        offset += glyph.size();
-    }
-    offsetsAndShapes.u16(static_cast<std::uint16_t>(offset));
-    for (const auto& glyph : glyphs)
-        offsetsAndShapes.bytes(glyph);
-
-    ByteWriter out;
-    out.u16(id);
-    out.u8(0x80 | 0x04);
-    out.u8(0);
-    out.u8(6);
-    for (const char c : std::string_view("Square"))
-        out.u8(static_cast<std::uint8_t>(c));
-    out.u16(static_cast<std::uint16_t>(codes.size()));
-    out.bytes(offsetsAndShapes.take());
-    for (const char16_t code : codes)
-        out.u16(code);
-    out.u16(800);
-    out.u16(200);
-    out.s16(0);
-    for (std::size_t i = 0; i < codes.size(); ++i)
-        out.s16(600);
-    for (std::size_t i = 0; i < codes.size(); ++i)
-        writeRect(out, {100, 500, -700, 0});
-    out.u16(0);
-    return {TagCode::DefineFont2, out.take()};
-}
-
-// A word-wrapped text field over the stage in that font, its text given.
-Tag editText(std::uint16_t id, std::uint16_t font, bool html, std::string_view text)
-{
-    ByteWriter out;
-    out.u16(id);
-    writeRect(out, {0, kWidth, 0, kHeight});
-    // The text, word wrap, several lines, read-only, a font; outlines, and HTML if asked.
-    out.u8(0x80 | 0x40 | 0x20 | 0x08 | 0x01);
-    out.u8(static_cast<std::uint8_t>(0x01 | (html ? 0x02 : 0x00)));
-    out.u16(font);
-    out.u16(240);
-    out.string("");
-    out.string(text);
-    return {TagCode::DefineEditText, out.take()};
-}
-
 std::vector<std::uint8_t> textField(bool html, std::string_view text)
 {
     MovieBuilder movie = newMovie();
     movie.root().add(squareFont(1, u" Iacelm.&"));
-    movie.root().add(editText(2, 1, html, text));
+    // A word-wrapped, read-only field of several lines over the stage.
+    EditText field;
+    field.bounds = {0, kWidth, 0, kHeight};
+    field.font = 1;
+    field.wordWrap = field.multiline = field.readOnly = true;
+    field.html = html;
+    field.text = text;
+    movie.root().add(defineEditText(2, field));
     placeAt(movie.root(), 1, 2);
     return oneFrame(movie);
 }
@@ -303,7 +206,7 @@ const std::vector<HostileMovie>& hostileMovies()
         {"empty-bitmaps-32.swf", "32 lossless bitmaps of 4096 x 4096 without data",
          [] { return bitmaps(32, 4096, {}); }},
         {"full-bitmaps-8.swf", "8 lossless bitmaps of 2048 x 2048, 16 MiB each decoded",
-         [] { return bitmaps(8, 2048, deflate(std::vector<std::uint8_t>(std::size_t{2048} * 2048 * 4, 0x80))); }},
+         [] { return bitmaps(8, 2048, zlibPacked(std::vector<std::uint8_t>(std::size_t{2048} * 2048 * 4, 0x80))); }},
         {"gradient-styles-6.6M.swf", "6.6 million gradient fill styles", gradientStyles},
         {"edit-text-40MB.swf", "a text field of 40 MB",
          [] { return textField(false, repeated("I am calm. ", 40'000'000)); }},
