@@ -5,6 +5,8 @@
 #   ./setup.sh run               build and start Somnara
 #   ./setup.sh test              build and run every test
 #   ./setup.sh test --sanitize   the same, built with AddressSanitizer and UBSan
+#   ./setup.sh test --tsan       the unit tests built with ThreadSanitizer, any report failing
+#                                the test it comes from (tests/tsan.supp lists what is excused)
 #   ./setup.sh fuzz [SECONDS]    fuzz the movie reader (default 60 s) from the sample movies
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,7 +15,7 @@ mode=${1:-}
 variant=${2:-}
 case "$mode" in
   run|test|fuzz) ;;
-  *) echo "usage: ./setup.sh run | test [--sanitize] | fuzz [SECONDS]" >&2; exit 2 ;;
+  *) echo "usage: ./setup.sh run | test [--sanitize | --tsan] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
@@ -65,6 +67,11 @@ cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "$variant" = --sanitize ]; then
   build_dir=build-sanitize
   cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DSOMNARA_SANITIZE=ON -DSOMNARA_BUILD_BENCH=OFF)
+elif [ "$variant" = --tsan ]; then
+  build_dir=build-tsan
+  cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DSOMNARA_TSAN=ON -DSOMNARA_BUILD_BENCH=OFF)
+  # Every report is printed, and the test it comes from then fails with status 66.
+  export TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
 fi
 # CI holds the build to a warning-free standard.
 [ "${CI:-}" = true ] && cmake_args+=(-DSOMNARA_WERROR=ON)
