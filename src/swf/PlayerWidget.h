@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace swf {
@@ -60,10 +61,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    class FrameNotice;
+
     void sendPicture();
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;
+    // Before the player, so that it outlives the player's last call.
+    std::unique_ptr<FrameNotice> frameNotice_;
     PlayerThread player_;
 };
 
