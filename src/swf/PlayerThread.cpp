@@ -114,7 +114,10 @@ PlayerThread::~PlayerThread()
 void PlayerThread::load(const QString& path)
 {
     const std::lock_guard lock(shared_->mutex);
-    shared_->pendingLoad = path;
+    // The player's thread gets text of its own, shared with none of the caller's strings:
+    // Qt counts the holders of shared text partly in code ThreadSanitizer cannot see, and
+    // whichever thread let go last would seem to free it under the other.
+    shared_->pendingLoad = QString(path.constData(), path.size());
     shared_->shown = Shown{};
     shared_->shown.loading = true;
     shared_->wake.notify_all();
