@@ -9,6 +9,8 @@
 #                                build, then run the unit tests N times in a row on a busy
 #                                machine (only those PATTERN matches, if given) and report
 #                                every test that ever failed
+#   ./setup.sh test --tsan       the unit tests built with ThreadSanitizer, any report failing
+#                                the test it comes from (tests/tsan.supp lists what is excused)
 #   ./setup.sh fuzz [SECONDS]    fuzz the movie reader (default 60 s) from the sample movies
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -17,7 +19,7 @@ mode=${1:-}
 variant=${2:-}
 case "$mode" in
   run|test|fuzz) ;;
-  *) echo "usage: ./setup.sh run | test [--sanitize | --repeat N [PATTERN]] | fuzz [SECONDS]" >&2; exit 2 ;;
+  *) echo "usage: ./setup.sh run | test [--sanitize | --tsan | --repeat N [PATTERN]] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac
 if [ "$variant" = --repeat ] && ! [[ "${3:-}" =~ ^[1-9][0-9]*$ ]]; then
   echo "usage: ./setup.sh test --repeat N [PATTERN], N a whole number of rounds" >&2
@@ -76,6 +78,11 @@ cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "$variant" = --sanitize ]; then
   build_dir=build-sanitize
   cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DSOMNARA_SANITIZE=ON -DSOMNARA_BUILD_BENCH=OFF)
+elif [ "$variant" = --tsan ]; then
+  build_dir=build-tsan
+  cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DSOMNARA_TSAN=ON -DSOMNARA_BUILD_BENCH=OFF)
+  # Every report is printed, and the test it comes from then fails with status 66.
+  export TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
 fi
 # CI holds the build to a warning-free standard.
 [ "${CI:-}" = true ] && cmake_args+=(-DSOMNARA_WERROR=ON)

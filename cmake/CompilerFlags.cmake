@@ -10,3 +10,10 @@ if(SOMNARA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+if(SOMNARA_TSAN)
+  # ThreadSanitizer slows an unoptimised build tenfold more; -O1 keeps the suite's run
+  # within reach while the stacks it reports still match the source.
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -O1)
+  add_link_options(-fsanitize=thread)
+endif()

@@ -50,13 +50,13 @@ public:
         bool loading = false;
         // The colour of the movie read last, known as soon as it is read.
         std::optional<QColor> movieBackground;
+        // Frames handed over since the player started: it tells a new frame from other news.
+        qint64 framesDrawn = 0;
     };
-
-    enum class News { MovieRead, FrameDrawn };
 
     // `news` is called on the player's thread whenever there is something new to take: a
     // file read (or found unreadable), or a frame drawn.
-    explicit PlayerThread(std::function<void(News)> news);
+    explicit PlayerThread(std::function<void()> news);
     ~PlayerThread();
     PlayerThread(const PlayerThread&) = delete;
     PlayerThread& operator=(const PlayerThread&) = delete;

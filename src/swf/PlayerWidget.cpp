@@ -2,8 +2,13 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QSocketNotifier>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 
 namespace swf {
 
@@ -16,24 +21,71 @@ constexpr std::chrono::milliseconds kFirstPaintWaitsForTheFile{100};
 
 } // namespace
 
+// How the player's thread tells the widget's thread of a file read or a frame drawn: it adds one to a
+// count in an event descriptor, which the widget's event loop watches. A call queued to
+// the widget would do the same through Qt's event queue, but the locks of that queue are
+// Qt's own and invisible to ThreadSanitizer, which then takes every frame's notice for a
+// race; a descriptor's write and read order the two threads in its eyes as they do in fact.
+// News that comes before the widget's thread looks is heard as one.
+class PlayerWidget::FrameNotice {
+public:
+    explicit FrameNotice(PlayerWidget* widget)
+        : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), notifier_(fd_, QSocketNotifier::Read)
+    {
+        if (fd_ < 0)
+            qWarning("the movie's frames will not be shown as they are drawn: %s", qPrintable(qt_error_string()));
+        QObject::connect(&notifier_, &QSocketNotifier::activated, widget, [this, widget] {
+            std::uint64_t frames = 0;
+            if (::read(fd_, &frames, sizeof frames) != sizeof frames)
+                return;
+            widget->takeNews();
+        });
+    }
+
+    ~FrameNotice()
+    {
+        notifier_.setEnabled(false);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    FrameNotice(const FrameNotice&) = delete;
+    FrameNotice& operator=(const FrameNotice&) = delete;
+
+    // On the player's thread. A count too full to grow is already heard, so a failed
+    // write loses nothing.
+    void ring() const
+    {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(fd_, &one, sizeof one);
+    }
+
+private:
+    int fd_;
+    QSocketNotifier notifier_;
+};
+
 PlayerWidget::PlayerWidget(QWidget* parent)
     : QWidget(parent),
-      player_([this](PlayerThread::News news) {
-          QMetaObject::invokeMethod(
-              this,
-              [this, news] {
-                  update();
-                  if (news == PlayerThread::News::FrameDrawn)
-                      emit frameShown();
-              },
-              Qt::QueuedConnection);
-      })
+      frameNotice_(std::make_unique<FrameNotice>(this)),
+      player_([notice = frameNotice_.get()] { notice->ring(); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(QStringLiteral("Movie"));
 }
 
 PlayerWidget::~PlayerWidget() = default;
+
+void PlayerWidget::takeNews()
+{
+    update();
+    // The news may be only that the file was read, which shows no new frame.
+    const qint64 drawn = player_.shown().framesDrawn;
+    if (drawn != framesHeard_) {
+        framesHeard_ = drawn;
+        emit frameShown();
+    }
+}
 
 void PlayerWidget::setMovie(const QString& path)
 {

@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace swf {
@@ -61,10 +62,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    class FrameNotice;
+
     void sendPicture();
+    // Shows what the player's thread has announced.
+    void takeNews();
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;
+    // Before the player, so that it outlives the player's last call.
+    std::unique_ptr<FrameNotice> frameNotice_;
+    qint64 framesHeard_ = 0;
     PlayerThread player_;
 };
 

@@ -151,10 +151,13 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result)
 }
 
 // Keeps image at size, allocating only when the size changes: a playing movie draws every
-// frame into the same memory.
+// frame into the same memory. A picture still shared, as the frame last handed to the
+// player's owner is, is left to its holders: drawing into it would first copy every pixel
+// only to draw each again, and ThreadSanitizer, which cannot see the count that Qt shares
+// it by, takes that copy for a race with the holder that frees the picture.
 void reuse(QImage& image, const QSize& size)
 {
-    if (image.size() != size)
+    if (image.size() != size || !image.isDetached())
         image = QImage(size, QImage::Format_ARGB32_Premultiplied);
 }
 

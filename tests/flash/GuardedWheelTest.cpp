@@ -7,6 +7,8 @@
 #include "flash/WheelRecorder.h"
 #include "flash/WindowSchedule.h"
 
+#include "TestPace.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -77,7 +79,10 @@ TEST(GuardedWheel, NoSettingFlashes)
         {1000, 1, 2, 1000, true},
         {1500, 100, 3, 285, true},
     };
-    for (const WheelSettings& s : settings) {
+    // Every fourth under ThreadSanitizer, which leaves each group above one at least.
+    const std::size_t step = testpace::lighterUnderThreadSanitizer<std::size_t>(1, 4);
+    for (std::size_t i = 0; i < std::size(settings); i += step) {
+        const WheelSettings& s = settings[i];
         flash::WindowSchedule schedule;
         const Recording recording = record(s, schedule, 1.5);
         EXPECT_TRUE(recording.report.passes()) << describe(s, recording.report);
@@ -107,7 +112,10 @@ TEST(GuardedWheel, LeavesTheLoadTimeValuesCirclesColoursAndPaceAlone)
 
 TEST(GuardedWheel, Width50AtTheLoadTimeValuesShowsWholePassesAtTheUsualPace)
 {
-    for (const bool inward : {false, true}) {
+    // Outward only under ThreadSanitizer.
+    const int directions = testpace::lighterUnderThreadSanitizer(2, 1);
+    for (int direction = 0; direction < directions; ++direction) {
+        const bool inward = direction == 1;
         const WheelSettings wide{1000, 500, 50, 1, inward};
         SCOPED_TRACE(inward ? "inward" : "outward");
         flash::SteadySchedule unguarded(wheelPace::CirclePeriod);

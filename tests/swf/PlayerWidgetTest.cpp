@@ -62,7 +62,7 @@ bool settle(const swf::PlayerWidget& widget)
 {
     if (!waitFor([&widget] { return widget.settled(); }))
         return false;
-    // The frame reaches the widget by a queued call.
+    // The widget hears of the frame through its event loop.
     QCoreApplication::processEvents();
     return true;
 }
