@@ -44,7 +44,14 @@ QImage MoviePlayer::render(const QSize& size, const QColor& background) const
         return renderer_->renderImage(*root_, size, background, background);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(background);
+    // Without a movie every picture is drawn whole.
+    changed_ = QRegion(image.rect());
     return image;
+}
+
+QRegion MoviePlayer::changed() const
+{
+    return root_ ? renderer_->changed() : changed_;
 }
 
 } // namespace swf

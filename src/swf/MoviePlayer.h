@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -38,6 +39,8 @@ public:
     // The stage shown with showAll placement in an image of size device pixels, the border
     // in the background colour; without a movie only the background.
     QImage render(const QSize& size, const QColor& background) const;
+    // The device pixels in which the last image rendered may differ from the one before.
+    QRegion changed() const;
 
 private:
     std::shared_ptr<const Movie> movie_;
@@ -45,6 +48,7 @@ private:
     // Kept with the movie: it draws every frame into the same memory.
     std::unique_ptr<Renderer> renderer_;
     qint64 advanced_ = 0;
+    mutable QRegion changed_;
 };
 
 } // namespace swf

@@ -218,6 +218,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     }
     reuse(frame_, size);
     average(passes_, frame_);
+    changed_ = QRegion(QRect(QPoint(0, 0), size));
     // The content reaches into the pixels the stage covers only in part; the border, laid
     // over it, leaves each such pixel the stage's share of it.
     QPainter painter(&frame_);

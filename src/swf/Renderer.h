@@ -16,6 +16,7 @@
 
 #include <QPainter>
 #include <QRectF>
+#include <QRegion>
 #include <QSize>
 #include <QTransform>
 
@@ -49,6 +50,9 @@ public:
     // until the next frame is rendered, which leaves it as it was.
     QImage renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
                        const QColor& border) const;
+    // The device pixels in which the last image rendered may differ from the one before it:
+    // all of it when its size, background or border changed; empty when nothing moved.
+    const QRegion& changed() const { return changed_; }
 
     // For tests and diagnostics: the morph shapes made for the last frame, one for each
     // morph character and ratio it shows.
@@ -145,6 +149,7 @@ private:
     // Kept from frame to frame.
     mutable std::array<QImage, 4> passes_;
     mutable QImage frame_;
+    mutable QRegion changed_;
     mutable std::array<std::array<QImage, 2>, kMostNestedClips> clipScratch_;
 };
 
