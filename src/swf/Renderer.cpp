@@ -1,5 +1,6 @@
 #include "swf/Renderer.h"
 
+#include "swf/DrawnBounds.h"
 #include "swf/StrokeOutline.h"
 
 #include <QImage>
@@ -127,19 +128,18 @@ QSizeF wholeStagePixels(const QRect& stageTwips)
     return {whole(stageTwips.width()), whole(stageTwips.height())};
 }
 
-// Each channel of each pixel of result the rounded mean of the passes.
-void average(const std::array<QImage, kSamples.size()>& passes, QImage& result)
+// Each channel of each pixel of result in area the rounded mean of the passes.
+void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, const QRegion& area)
 {
     static_assert(kSamples.size() == 4, "the sums below hold four bytes per 16-bit lane");
-    const int width = result.width();
-    const int height = result.height();
-    for (int y = 0; y < height; ++y) {
+    for (const QRect& rect : area) {
+      for (int y = rect.top(); y <= rect.bottom(); ++y) {
         const auto* a = reinterpret_cast<const quint32*>(passes[0].constScanLine(y));
         const auto* b = reinterpret_cast<const quint32*>(passes[1].constScanLine(y));
         const auto* c = reinterpret_cast<const quint32*>(passes[2].constScanLine(y));
         const auto* d = reinterpret_cast<const quint32*>(passes[3].constScanLine(y));
         auto* out = reinterpret_cast<quint32*>(result.scanLine(y));
-        for (int x = 0; x < width; ++x) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
             // Two channels at a time, each in its own 16-bit lane.
             constexpr quint32 kLanes = 0x00ff00ffu;
             const quint32 low = (a[x] & kLanes) + (b[x] & kLanes) + (c[x] & kLanes) + (d[x] & kLanes) + 0x00020002u;
@@ -147,6 +147,7 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result)
                                  ((d[x] >> 8) & kLanes) + 0x00020002u;
             out[x] = ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
         }
+      }
     }
 }
 
@@ -197,12 +198,23 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
 {
     if (size.isEmpty())
         return {};
-    for (std::size_t i = 0; i < kSamples.size(); ++i) {
-        reuse(passes_[i], size);
-        QPainter painter(&passes_[i]);
-        // The aliased rasteriser takes each pixel's centre; moving the picture by the
-        // centre's distance from the sample makes it take the sample instead.
-        renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i]);
+    const QRect whole(QPoint(0, 0), size);
+    if (background != background_ || border != border_) {
+        damage_.forget();
+        background_ = background;
+        border_ = border;
+    }
+    changed_ = damage_.compare(drawnLeaves(root, size), whole);
+    if (!changed_.isEmpty()) {
+        for (std::size_t i = 0; i < kSamples.size(); ++i) {
+            // Only a new size, which FrameDamage draws whole, makes new passes: nobody else
+            // holds them.
+            reuse(passes_[i], size);
+            QPainter painter(&passes_[i]);
+            // The aliased rasteriser takes each pixel's centre; moving the picture by the
+            // centre's distance from the sample makes it take the sample instead.
+            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_);
+        }
     }
     // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
     outlines_.clear();
@@ -216,15 +228,23 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
             ++it;
         }
     }
-    reuse(frame_, size);
-    average(passes_, frame_);
-    changed_ = QRegion(QRect(QPoint(0, 0), size));
+    // A frame still held by the last frame's taker is left to it, and the new one made whole
+    // from the passes.
+    QRegion averaged = changed_;
+    if (frame_.size() != size || !frame_.isDetached()) {
+        reuse(frame_, size);
+        averaged = whole;
+    }
+    if (averaged.isEmpty())
+        return frame_;
+    average(passes_, frame_, averaged);
     // The content reaches into the pixels the stage covers only in part; the border, laid
     // over it, leaves each such pixel the stage's share of it.
     QPainter painter(&frame_);
+    painter.setClipRegion(averaged);
     painter.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath outside;
-    outside.addRect(QRectF(QPoint(0, 0), size));
+    outside.addRect(QRectF(whole));
     outside.addRect(stageArea(movie_.stage, size));
     painter.setPen(Qt::NoPen);
     painter.setBrush(border);
@@ -234,17 +254,114 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
 }
 
 void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target,
-                          const QColor& background, const QPointF& shift) const
+                          const QColor& background, const QPointF& shift, const QRegion& redrawn) const
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setClipRegion(redrawn);
     painter.fillRect(QRect(QPoint(0, 0), target), background);
-    painter.setClipRect(stageArea(movie_.stage, target).toAlignedRect());
+    painter.setClipRect(stageArea(movie_.stage, target).toAlignedRect(), Qt::IntersectClip);
     workLeft_ = static_cast<double>(movie_.limits.maxWorkPerRow) * target.height();
     Context context;
     context.transform = showAll(movie_.stage, target) * QTransform::fromTranslate(shift.x(), shift.y());
     context.stageScale = context.transform.m11();
     context.shift = shift;
+    context.device = target;
+    context.redrawn = redrawn.boundingRect();
     drawList(painter, root.displayList(), context);
+}
+
+std::vector<DrawnLeaf> Renderer::drawnLeaves(const TimelinePlayer& root, const QSize& target) const
+{
+    Context context;
+    context.transform = showAll(movie_.stage, target);
+    context.stageScale = context.transform.m11();
+    context.device = target;
+    std::vector<DrawnLeaf> leaves;
+    DrawnLeaf path;
+    collectRange(root.displayList().begin(), root.displayList().end(), context, path, leaves);
+    return leaves;
+}
+
+void Renderer::collectRange(DisplayList::const_iterator begin, DisplayList::const_iterator end,
+                            const Context& context, DrawnLeaf& path, std::vector<DrawnLeaf>& leaves) const
+{
+    for (auto it = begin; it != end; ++it) {
+        const DisplayObject& object = it->second;
+        path.depths.push_back(it->first);
+        if (object.clipDepth == 0 || context.mask) {
+            collectObject(object, context, path, leaves);
+            path.depths.pop_back();
+            continue;
+        }
+        if (context.clips >= kMostNestedClips) {
+            path.depths.pop_back();
+            continue;
+        }
+        auto last = std::next(it);
+        while (last != end && last->first <= object.clipDepth)
+            ++last;
+        if (std::next(it) != last) {
+            Context maskContext = context;
+            maskContext.mask = true;
+            collectObject(object, maskContext, path, leaves);
+            // What the layer shows depends on which layer it is.
+            const std::size_t chain = path.depths.size() + 1;
+            path.clips.insert(path.clips.end(), path.depths.begin(), path.depths.end());
+            path.clips.push_back(kEndOfClip);
+            path.depths.pop_back();
+            Context layerContext = context;
+            ++layerContext.clips;
+            collectRange(std::next(it), last, layerContext, path, leaves);
+            path.clips.resize(path.clips.size() - chain);
+        } else {
+            path.depths.pop_back();
+        }
+        it = std::prev(last);
+    }
+}
+
+void Renderer::collectObject(const DisplayObject& object, const Context& context, DrawnLeaf& path,
+                             std::vector<DrawnLeaf>& leaves) const
+{
+    const Character* character = object.visible ? movie_.character(object.characterId) : nullptr;
+    if (character == nullptr)
+        return;
+    Context inner = context;
+    inner.transform = object.matrix * context.transform;
+    inner.colour = context.colour.after(object.colour);
+    if (std::holds_alternative<SpriteCharacter>(*character)) {
+        if (object.sprite && inner.nesting < movie_.limits.maxSpriteNesting) {
+            ++inner.nesting;
+            collectRange(object.sprite->displayList().begin(), object.sprite->displayList().end(), inner, path,
+                         leaves);
+        }
+        return;
+    }
+    const QRectF bounds = leafBounds(object, *character, inner);
+    if (bounds.isNull())
+        return;
+    DrawnLeaf& leaf = leaves.emplace_back();
+    leaf.depths = path.depths;
+    leaf.clips = path.clips;
+    leaf.character = character;
+    leaf.ratio = std::holds_alternative<MorphCharacter>(*character) ? object.ratio : 0;
+    leaf.mask = inner.mask;
+    leaf.toDevice = inner.transform;
+    leaf.colour = inner.colour;
+    leaf.bounds = bounds;
+}
+
+QRectF Renderer::leafBounds(const DisplayObject& object, const Character& character, const Context& context) const
+{
+    if (const auto* shape = std::get_if<ShapeCharacter>(&character))
+        return drawnBounds(shape->geometry, context.transform, context.stageScale);
+    if (const auto* morph = std::get_if<MorphCharacter>(&character))
+        return drawnBounds(morphAt(object, *morph), context.transform, context.stageScale);
+    if (const auto* text = std::get_if<TextCharacter>(&character))
+        return drawnBounds(*text, context.transform);
+    if (const auto* bitmap = std::get_if<BitmapCharacter>(&character))
+        return drawnBounds(*bitmap, context.transform);
+    return {};
 }
 
 void Renderer::drawList(QPainter& painter, const DisplayList& list, const Context& context) const
@@ -281,12 +398,25 @@ void Renderer::drawClipped(QPainter& painter, const DisplayObject& clip, Display
     // Only where the mask reaches can anything show: the layers are that big and no bigger.
     const QRect area = maskBounds(clip, context.transform, context.nesting)
                            .toAlignedRect()
-                           .intersected(QRect(QPoint(0, 0), painter.viewport().size()));
+                           .intersected(QRect(QPoint(0, 0), context.device));
     // Two layers to clear and one to lay over the target.
-    if (area.isEmpty() || !spend(3 * imageWork(painter, area)))
+    if (area.isEmpty() || !spend(3 * imageWork(context.device, area)))
         return;
     Context inner = context;
     inner.transform = context.transform * QTransform::fromTranslate(-area.left(), -area.top());
+    inner.device = area.size();
+    inner.redrawn = context.redrawn.translated(-area.left(), -area.top());
+    inner.paint = context.paint && QRectF(area).intersects(context.redrawn);
+    if (!inner.paint) {
+        // Counted as drawn, content first, as below.
+        Context layerContext = inner;
+        ++layerContext.clips;
+        drawRange(painter, begin, end, layerContext);
+        Context maskContext = inner;
+        maskContext.mask = true;
+        drawObject(painter, clip, maskContext);
+        return;
+    }
     QImage layer = scratch(context.clips, 0, area.size());
     layer.fill(Qt::transparent);
     QImage coverage = scratch(context.clips, 1, area.size());
@@ -376,23 +506,30 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
     Context inner = context;
     inner.transform = object.matrix * context.transform;
     inner.colour = context.colour.after(object.colour);
+    if (inner.paint) {
+        // An object wholly outside what is drawn again only has its work counted.
+        const QRectF bounds = leafBounds(object, *character, inner);
+        inner.paint = !bounds.isValid() || !isFinite(bounds) || bounds.intersects(inner.redrawn);
+    }
     if (const auto* shape = std::get_if<ShapeCharacter>(character)) {
         drawGeometry(painter, shape->geometry, inner);
     } else if (const auto* morph = std::get_if<MorphCharacter>(character)) {
         drawGeometry(painter, morphAt(object, *morph), inner);
     } else if (const auto* text = std::get_if<TextCharacter>(character)) {
         const QTransform toDevice = text->matrix * inner.transform;
-        painter.setTransform(toDevice);
-        painter.setPen(Qt::NoPen);
+        if (inner.paint) {
+            painter.setTransform(toDevice);
+            painter.setPen(Qt::NoPen);
+        }
         for (const auto& [colour, path] : text->runs) {
-            if (!spend(fillWork(painter, path, toDevice, false)))
+            if (!spend(fillWork(inner.device, path, toDevice, false)) || !inner.paint)
                 continue;
             painter.setBrush(inner.mask ? QColor(Qt::white) : inner.colour.apply(colour));
             painter.drawPath(path);
         }
     } else if (const auto* bitmap = std::get_if<BitmapCharacter>(character)) {
         const QTransform toDevice = QTransform::fromScale(20, 20) * inner.transform;
-        if (!spend(imageWork(painter, toDevice.mapRect(QRectF(bitmap->image.rect())))))
+        if (!spend(imageWork(inner.device, toDevice.mapRect(QRectF(bitmap->image.rect())))) || !inner.paint)
             return;
         painter.setTransform(toDevice);
         // The bitmap's edges are sampled where the pass samples; its pixels are read at each
@@ -412,8 +549,10 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
 
 void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, const Context& context) const
 {
-    painter.setTransform(context.transform);
-    painter.setPen(Qt::NoPen);
+    if (context.paint) {
+        painter.setTransform(context.transform);
+        painter.setPen(Qt::NoPen);
+    }
     const double pixelsPerTwip = std::sqrt(std::abs(context.transform.determinant()));
     for (const ShapeLayer& layer : geometry.layers) {
         for (const auto& [style, path] : layer.fills)
@@ -427,8 +566,10 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
             // The outline reaches half the width either side of each edge, and is made anew
             // each frame.
             const double outlining = kStrokeWorkPerElement * path.elementCount();
-            if (!spend(outlining + 2 * fillWork(painter, path, context.transform, style.fill.kind != FillStyle::Kind::Solid)
-                       + pixels * path.elementCount()))
+            if (!spend(outlining + 2 * fillWork(context.device, path, context.transform,
+                                                style.fill.kind != FillStyle::Kind::Solid)
+                       + pixels * path.elementCount())
+                || !context.paint)
                 continue;
             QBrush brush = brushFor(style.fill, context);
             if (style.fixedWidth || style.width * pixelsPerTwip < 1.0) {
@@ -516,7 +657,8 @@ QBrush Renderer::brushFor(const FillStyle& style, const Context& context) const
 
 void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillStyle& style, const Context& context) const
 {
-    if (!spend(fillWork(painter, path, context.transform, style.kind != FillStyle::Kind::Solid && !context.mask)))
+    if (!spend(fillWork(context.device, path, context.transform, style.kind != FillStyle::Kind::Solid && !context.mask))
+        || !context.paint)
         return;
     painter.setPen(Qt::NoPen);
     if (style.kind == FillStyle::Kind::Bitmap && !context.mask) {
@@ -549,21 +691,20 @@ bool Renderer::spend(double work) const
     return true;
 }
 
-double Renderer::fillWork(QPainter& painter, const QPainterPath& path, const QTransform& toDevice,
+double Renderer::fillWork(const QSize& device, const QPainterPath& path, const QTransform& toDevice,
                           bool costlyPixels) const
 {
     const PathSpan& span = spanOf(path);
     // Under any transform a step of (x, y) moves |m12 x + m22 y| rows at most.
     const double rows = std::abs(toDevice.m12()) * span.x + std::abs(toDevice.m22()) * span.y;
-    const QRectF device = toDevice.mapRect(path.controlPointRect());
-    const QRectF shown = device & QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    const QRectF shown = toDevice.mapRect(path.controlPointRect()) & QRectF(QPointF(0, 0), QSizeF(device));
     const double pixels = shown.width() * shown.height();
     return kDrawWork + span.elements + rows + pixels / (costlyPixels ? kCostlyPixelsPerWork : kFlatPixelsPerWork);
 }
 
-double Renderer::imageWork(QPainter& painter, const QRectF& device)
+double Renderer::imageWork(const QSize& device, const QRectF& rect)
 {
-    const QRectF shown = device & QRectF(0, 0, painter.device()->width(), painter.device()->height());
+    const QRectF shown = rect & QRectF(QPointF(0, 0), QSizeF(device));
     return kDrawWork + shown.width() * shown.height() / kCostlyPixelsPerWork;
 }
 

@@ -4,6 +4,12 @@
 // is drawn four times without antialiasing, each time sampling another point of every pixel,
 // and the four averaged: edges in quarter steps, as the reference player shows them.
 //
+// The passes and the frame are kept from one frame to the next, and only the pixels the
+// display list changed are drawn again (FrameDamage): every pass is clipped to them, and
+// objects wholly outside them are not drawn, though their work is counted as if they were,
+// so that the budget below leaves out of every frame just what a whole redraw would. What is
+// on the target is therefore, to the byte, what drawing the frame whole gives.
+//
 // Each pass has a budget of drawing work, the movie's maxWorkPerRow for every row of pixels
 // drawn. Work is counted in units of about 50 ns on a slow machine: each path, stroke or
 // image drawn costs a fixed amount, its path elements, the rows of pixels its edges cross
@@ -11,6 +17,7 @@
 // element. What would pass the budget is not drawn, in every pass alike, so that no frame of
 // any movie takes much more than half a second.
 
+#include "swf/FrameDamage.h"
 #include "swf/Movie.h"
 #include "swf/TimelinePlayer.h"
 
@@ -23,6 +30,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 namespace swf {
 
@@ -59,9 +67,16 @@ public:
     std::size_t morphShapesKept() const { return morphs_.size(); }
 
 private:
+    using DisplayList = std::map<std::uint16_t, DisplayObject>;
+
     struct Context {
         // Twips to device pixels, including this pass's shift.
         QTransform transform;
+        // The size of what the painter draws on, and the part of it drawn again; an object
+        // wholly outside that part only has its work counted.
+        QSize device;
+        QRectF redrawn;
+        bool paint = true;
         // How far this pass moves the picture so that the rasteriser samples where it should.
         QPointF shift;
         QTransform unshifted() const { return transform * QTransform::fromTranslate(-shift.x(), -shift.y()); }
@@ -81,11 +96,20 @@ private:
         int clips = 0;
     };
 
-    // One aliased drawing of the frame with the picture moved by shift pixels.
+    // One aliased drawing of the frame with the picture moved by shift pixels, of the
+    // pixels in redrawn.
     void renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
-                    const QPointF& shift) const;
+                    const QPointF& shift, const QRegion& redrawn) const;
+    // The leaves the frame draws, in drawing order, for FrameDamage; the walk is drawRange's.
+    std::vector<DrawnLeaf> drawnLeaves(const TimelinePlayer& root, const QSize& target) const;
+    void collectRange(DisplayList::const_iterator begin, DisplayList::const_iterator end, const Context& context,
+                      DrawnLeaf& path, std::vector<DrawnLeaf>& leaves) const;
+    void collectObject(const DisplayObject& object, const Context& context, DrawnLeaf& path,
+                       std::vector<DrawnLeaf>& leaves) const;
+    // Device pixels the object may touch drawn with context; null for a sprite, whose
+    // objects answer for themselves.
+    QRectF leafBounds(const DisplayObject& object, const Character& character, const Context& context) const;
 
-    using DisplayList = std::map<std::uint16_t, DisplayObject>;
     void drawList(QPainter& painter, const DisplayList& list, const Context& context) const;
     void drawRange(QPainter& painter, DisplayList::const_iterator begin, DisplayList::const_iterator end,
                    const Context& context) const;
@@ -110,11 +134,11 @@ private:
 
     // Takes work from the pass's budget; false, and nothing taken, when it does not fit.
     bool spend(double work) const;
-    // The work of filling the path drawn with toDevice on the painter's device; costlyPixels
+    // The work of filling the path drawn with toDevice on a device of that size; costlyPixels
     // for gradients and images, which take longer a pixel than a flat colour.
-    double fillWork(QPainter& painter, const QPainterPath& path, const QTransform& toDevice, bool costlyPixels) const;
+    double fillWork(const QSize& device, const QPainterPath& path, const QTransform& toDevice, bool costlyPixels) const;
     // The same for a rectangle of pixels drawn as an image.
-    static double imageWork(QPainter& painter, const QRectF& device);
+    static double imageWork(const QSize& device, const QRectF& rect);
     // Summed distances along each axis between a path's points, for the rows its edges cross
     // under any transform; kept for the frame.
     struct PathSpan {
@@ -150,6 +174,10 @@ private:
     mutable std::array<QImage, 4> passes_;
     mutable QImage frame_;
     mutable QRegion changed_;
+    mutable FrameDamage damage_;
+    // What the passes were last drawn with: another size or colour is drawn whole.
+    mutable QColor background_;
+    mutable QColor border_;
     mutable std::array<std::array<QImage, 2>, kMostNestedClips> clipScratch_;
 };
 

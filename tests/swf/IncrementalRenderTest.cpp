@@ -1,0 +1,219 @@
+// Drawing only what a frame changed must leave on the target, to the byte, what drawing the
+// whole frame gives: every movie here is played frame by frame through one renderer that
+// keeps its pictures, and each frame compared with a fresh renderer's whole drawing of it.
+
+#include "swf/Movie.h"
+#include "swf/Renderer.h"
+#include "swf/TimelinePlayer.h"
+#include "swfwriter/MovieBuilder.h"
+#include "swfwriter/ShapeBuilder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+using namespace swf::write;
+
+// What may happen between two frames besides the movie running on.
+struct Event {
+    int atFrame;
+    QSize size;
+    QColor background;
+};
+
+QString differences(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return QStringLiteral("sizes differ");
+    int count = 0;
+    QPoint first(-1, -1);
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
+                first = QPoint(x, y);
+    return QStringLiteral("%1 pixels differ, the first at (%2, %3)").arg(count).arg(first.x()).arg(first.y());
+}
+
+// Plays frames of the movie; returns how many frames had only part of them drawn.
+int expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const std::vector<Event>& events,
+                                 const QString& name)
+{
+    swf::TimelinePlayer player(movie, movie.timeline);
+    const swf::Renderer kept(movie);
+    QSize size(397, 185);
+    QColor background = movie.background.value_or(Qt::white);
+    int partial = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        for (const Event& event : events) {
+            if (event.atFrame != frame)
+                continue;
+            if (event.size.isValid())
+                size = event.size;
+            if (event.background.isValid())
+                background = event.background;
+        }
+        if (frame > 0)
+            player.advance();
+        // The picture is let go before the next frame, as the player's thread does, so that
+        // the renderer draws into the frame it keeps.
+        const QImage drawn = kept.renderImage(player, size, background, background);
+        const QImage whole = swf::Renderer(movie).renderImage(player, size, background, background);
+        if (drawn != whole) {
+            ADD_FAILURE() << qPrintable(name) << ", frame " << frame << ": " << qPrintable(differences(drawn, whole));
+            return partial;
+        }
+        if (kept.changed() != QRegion(drawn.rect()))
+            ++partial;
+    }
+    return partial;
+}
+
+std::shared_ptr<const swf::Movie> loaded(const std::vector<std::uint8_t>& bytes)
+{
+    return swf::Movie::load(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+}
+
+Shape square(Rgba colour, int side, std::optional<Line> line = {})
+{
+    ShapeBuilder shape;
+    const auto fill = shape.addFill(Fill::solid(colour));
+    const auto stroke = line ? shape.addLine(*line) : 0;
+    shape.polygon({{0, 0}, {side, 0}, {side, side}, {0, side}}, fill, stroke);
+    return shape.shape();
+}
+
+// Every kind of change a display list goes through, frame after frame: a sprite looping
+// inside a moving sprite, a morph, a mask sliding over its content, a colour transform
+// fading, objects placed, replaced and removed, strokes with miter joins, and a jump back to
+// the first frame that rebuilds the list.
+std::vector<std::uint8_t> everythingMoves()
+{
+    MovieBuilder movie({10, {0, 0, 8000, 4000}, 24.0, Compression::None});
+    movie.setBackgroundColor({250, 240, 220, 255});
+    Line miter;
+    miter.width = 60;
+    miter.color = {20, 20, 120, 255};
+    miter.join = JoinStyle::Miter;
+    miter.miterLimit = 4;
+    const auto red = movie.defineShape(square({200, 30, 30, 255}, 600, miter));
+    const auto green = movie.defineShape(square({30, 160, 60, 200}, 900));
+    ShapeBuilder gradient;
+    const auto fill = gradient.addFill(Fill::radial(Matrix::gradientBox({0, 0, 1200, 1200}),
+                                                    {SpreadMode::Pad, InterpolationMode::Normal,
+                                                     {{0, {255, 255, 0, 255}}, {255, {0, 0, 160, 255}}}}));
+    gradient.ellipse({600, 600}, 600, 600, fill);
+    const auto ball = movie.defineShape(gradient.shape());
+
+    TimelineBuilder spin;
+    for (int i = 0; i < 5; ++i) {
+        PlaceObject place;
+        place.depth = 1;
+        place.move = i > 0;
+        if (i == 0)
+            place.characterId = red;
+        place.matrix = Matrix::rotation(i * 0.4, 300, 300);
+        spin.place(place);
+        spin.showFrame();
+    }
+    const auto spinner = movie.defineSprite(spin);
+
+    MorphShape morph;
+    MorphFill morphFill;
+    morphFill.startColor = {0, 120, 200, 255};
+    morphFill.endColor = {200, 0, 120, 128};
+    morph.fills.push_back(morphFill);
+    const auto records = [](int reach, bool start) {
+        std::vector<ShapeElement> out;
+        StyleChange change;
+        change.moveTo = Point{0, 0};
+        if (start)
+            change.fill1 = 1;
+        out.emplace_back(change);
+        out.emplace_back(StraightEdge{reach, 0});
+        out.emplace_back(CurvedEdge{0, reach, -reach, 0});
+        out.emplace_back(StraightEdge{0, -reach});
+        return out;
+    };
+    morph.startRecords = records(500, true);
+    morph.endRecords = records(1400, false);
+    const auto morphId = movie.defineMorphShape(morph);
+
+    TimelineBuilder& root = movie.root();
+    constexpr int kFrames = 16;
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const double t = double(frame) / kFrames;
+        // Each object is placed on the first frame and moved on every later one.
+        const auto at = [frame](std::uint16_t depth, std::uint16_t id, const Matrix& matrix) {
+            PlaceObject place;
+            place.depth = depth;
+            place.move = frame > 0;
+            if (frame == 0)
+                place.characterId = id;
+            place.matrix = matrix;
+            return place;
+        };
+        PlaceObject fading = at(1, ball, Matrix::translation(200 + frame * 333, 1400));
+        fading.colorTransform = CxForm::opacity(1.0 - t * 0.8);
+        root.place(fading);
+        PlaceObject mask = at(2, green, Matrix::translation(4000 + frame * 150, 200 + frame * 90));
+        if (frame == 0)
+            mask.clipDepth = 3;
+        root.place(mask);
+        root.place(at(3, spinner, Matrix::rotation(t * std::numbers::pi, 4300, 500, 1.3)));
+        PlaceObject growing = at(4, morphId, Matrix::translation(1000, 2200));
+        growing.ratio = std::uint16_t(t * 65535);
+        root.place(growing);
+
+        // Now and then a square comes and goes, or another takes its depth.
+        if (frame % 5 == 1) {
+            PlaceObject place;
+            place.depth = 5;
+            place.characterId = frame % 2 == 0 ? red : green;
+            place.matrix = Matrix::translation(6500, 2500 - frame * 40);
+            root.place(place);
+        } else if (frame % 5 == 3) {
+            root.remove(5);
+        }
+        if (frame == kFrames - 1)
+            root.add(doAction({GotoFrame{0}, PlainAction{swf::ActionCode::Play}}));
+        root.showFrame();
+    }
+    return movie.encode();
+}
+
+TEST(IncrementalRender, EveryKindOfChangeDrawsWhatAWholeRedrawDraws)
+{
+    const auto movie = loaded(everythingMoves());
+    ASSERT_TRUE(movie);
+    // Twice round, with a resize and a new background on the way.
+    const int partial = expectIncrementalEqualsWhole(
+        *movie, 40, {{10, QSize(500, 240), {}}, {25, {}, QColor(0, 0, 0)}}, QStringLiteral("everything moves"));
+    // Most frames must have been drawn in part: the test is of nothing otherwise.
+    EXPECT_GT(partial, 30);
+}
+
+TEST(IncrementalRender, TheSampleAndProgramMoviesDrawWhatAWholeRedrawDraws)
+{
+    QStringList files;
+    for (const char* dir : {SWF_CONFORMANCE_DIR, SOMNARA_SAMPLE_DIR})
+        for (const QFileInfo& file : QDir(QString::fromLocal8Bit(dir)).entryInfoList({QStringLiteral("*.swf")}))
+            files << file.filePath();
+    for (const char* name : {"Pendulum.swf", "BoxUpward.swf", "BoxDownward.swf"})
+        files << QDir(QStringLiteral(SOMNARA_MOVIE_DIR)).filePath(QString::fromLatin1(name));
+    ASSERT_GT(files.size(), 30);
+    for (const QString& file : files) {
+        const auto movie = swf::Movie::loadFile(file);
+        ASSERT_TRUE(movie) << qPrintable(file);
+        // Past the first loop, so that every movie's jump back to its start is drawn too.
+        const int frames = std::min(int(movie->timeline.frames.size()) + 6, 70);
+        expectIncrementalEqualsWhole(*movie, frames, {{frames / 2, QSize(320, 200), {}}}, QFileInfo(file).fileName());
+    }
+}
+
+} // namespace
