@@ -1,5 +1,6 @@
 #include "swf/PlayerThread.h"
 
+#include "swf/DrawingPool.h"
 #include "swf/FrameClock.h"
 #include "swf/MoviePlayer.h"
 
@@ -39,66 +40,15 @@ struct PlayerThread::Shared {
     std::function<void()> beforeDrawing;
     // From the player's thread.
     Shown shown;
-    std::atomic<bool> finished = false;
 };
-
-namespace {
-
-// Threads of players whose owners have gone, until they have stopped.
-class RetiredThreads {
-public:
-    static RetiredThreads& instance()
-    {
-        static RetiredThreads retired;
-        return retired;
-    }
-
-    void add(std::jthread thread, std::shared_ptr<const std::atomic<bool>> finished)
-    {
-        std::vector<Retired> done;
-        {
-            const std::lock_guard lock(mutex_);
-            if (!routineAdded_ && QCoreApplication::instance() != nullptr) {
-                // Joined while the application still stands, which drawing may lean on.
-                qAddPostRoutine([] { instance().joinAll(); });
-                routineAdded_ = true;
-            }
-            const auto stopped =
-                std::partition(threads_.begin(), threads_.end(), [](const Retired& r) { return !*r.finished; });
-            done.assign(std::make_move_iterator(stopped), std::make_move_iterator(threads_.end()));
-            threads_.erase(stopped, threads_.end());
-            threads_.push_back({std::move(thread), std::move(finished)});
-        }
-    }
-
-    ~RetiredThreads() { joinAll(); }
-
-private:
-    struct Retired {
-        std::jthread thread;
-        std::shared_ptr<const std::atomic<bool>> finished;
-    };
-
-    void joinAll()
-    {
-        std::vector<Retired> all;
-        {
-            const std::lock_guard lock(mutex_);
-            all.swap(threads_);
-        }
-    }
-
-    std::mutex mutex_;
-    std::vector<Retired> threads_;
-    bool routineAdded_ = false;
-};
-
-} // namespace
 
 PlayerThread::PlayerThread(std::function<void()> news) : shared_(std::make_shared<Shared>())
 {
-    shared_->news = std::move(news);
-    thread_ = std::jthread([shared = shared_](std::stop_token stop) { run(std::move(stop), shared); });
+    {
+        const std::lock_guard lock(shared_->mutex);
+        shared_->news = std::move(news);
+    }
+    startOnDrawingPool([shared = shared_, stop = stop_.get_token()] { run(stop, shared); });
 }
 
 PlayerThread::~PlayerThread()
@@ -108,9 +58,7 @@ PlayerThread::~PlayerThread()
         shared_->news = nullptr;
         shared_->beforeDrawing = nullptr;
     }
-    thread_.request_stop();
-    RetiredThreads::instance().add(std::move(thread_),
-                                   std::shared_ptr<const std::atomic<bool>>(shared_, &shared_->finished));
+    stop_.request_stop();
 }
 
 void PlayerThread::load(const QString& path)
@@ -164,98 +112,95 @@ bool PlayerThread::waitUntilRead(std::chrono::milliseconds most) const
     return shared_->read.wait_for(lock, most, [this] { return !shared_->shown.loading; });
 }
 
-void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shared)
+void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared>& shared)
 {
-    {
-        MoviePlayer player;
-        FrameClock clock;
-        QElapsedTimer elapsed;
-        elapsed.start();
-        qint64 clockFrame = 0;
-        bool clockRunning = false;
-        bool redraw = false;
-        const auto hasFrames = [&player] { return player.hasMovie() && !player.movie()->timeline.frames.empty(); };
-        std::unique_lock lock(shared->mutex);
-        while (!stop.stop_requested()) {
-            if (shared->pendingLoad) {
-                const QString path = *std::exchange(shared->pendingLoad, std::nullopt);
-                lock.unlock();
-                player.load(path);
-                lock.lock();
-                // A later file asked for meanwhile replaces this one at once.
-                if (shared->pendingLoad)
-                    continue;
-                shared->shown.loading = false;
-                shared->shown.currentFrame = player.currentFrame();
-                shared->shown.movieBackground =
-                    player.movie() != nullptr ? std::optional(player.movie()->background) : std::nullopt;
-                shared->read.notify_all();
-                // The owner may paint the new movie's colour while its first frame is drawn.
-                if (shared->news)
-                    shared->news();
-                clockRunning = false;
-                redraw = true;
-            }
-            if (!shared->playing || !hasFrames()) {
-                clockRunning = false;
-            } else if (!clockRunning) {
-                clock.restart(player.movie()->frameRate, 0, elapsed.elapsed());
-                clockFrame = 0;
-                clockRunning = true;
-            } else {
-                const qint64 now = elapsed.elapsed();
-                const qint64 due = clock.dueFrame(now);
-                // A movie that has stopped is not drawn again until it moves.
-                if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
-                    redraw = player.advance() || redraw;
-                    clockFrame = 0;
-                    clock.restart(clock.rate(), 0, now);
-                } else {
-                    // Every due frame runs, as the display list depends on each, but only
-                    // the last is drawn.
-                    for (; clockFrame < due; ++clockFrame)
-                        redraw = player.advance() || redraw;
-                }
-                shared->shown.currentFrame = player.currentFrame();
-                shared->shown.framesAdvanced = player.framesAdvanced();
-            }
-            // Both operands run: a change of picture asked for while the file was read is
-            // drawn by the same frame, not by a second one.
-            redraw = std::exchange(shared->pictureChanged, false) || redraw;
-            if (redraw && !shared->size.isEmpty()) {
-                const QSize size = shared->size;
-                const QColor background = shared->background.value_or(player.movieBackground());
-                const std::function<void()> beforeDrawing = shared->beforeDrawing;
-                lock.unlock();
-                if (beforeDrawing)
-                    beforeDrawing();
-                const QImage image = player.render(size, background);
-                lock.lock();
-                redraw = false;
-                // A frame of what played before a new file was asked for is not shown.
-                if (shared->pendingLoad)
-                    continue;
-                shared->shown.image = image;
-                shared->shown.current = true;
-                ++shared->shown.framesDrawn;
-                if (shared->news)
-                    shared->news();
-                // Commands may have come while drawing.
+    MoviePlayer player;
+    FrameClock clock;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 clockFrame = 0;
+    bool clockRunning = false;
+    bool redraw = false;
+    const auto hasFrames = [&player] { return player.hasMovie() && !player.movie()->timeline.frames.empty(); };
+    std::unique_lock lock(shared->mutex);
+    while (!stop.stop_requested()) {
+        if (shared->pendingLoad) {
+            const QString path = *std::exchange(shared->pendingLoad, std::nullopt);
+            lock.unlock();
+            player.load(path);
+            lock.lock();
+            // A later file asked for meanwhile replaces this one at once.
+            if (shared->pendingLoad)
                 continue;
-            }
-            if (clockRunning) {
-                const auto wait = std::chrono::milliseconds(clock.msUntil(clockFrame + 1, elapsed.elapsed()));
-                shared->wake.wait_for(lock, stop, wait, [&] {
-                    return shared->pendingLoad || shared->pictureChanged || !shared->playing;
-                });
+            shared->shown.loading = false;
+            shared->shown.currentFrame = player.currentFrame();
+            shared->shown.movieBackground =
+                player.movie() != nullptr ? std::optional(player.movie()->background) : std::nullopt;
+            shared->read.notify_all();
+            // The owner may paint the new movie's colour while its first frame is drawn.
+            if (shared->news)
+                shared->news();
+            clockRunning = false;
+            redraw = true;
+        }
+        if (!shared->playing || !hasFrames()) {
+            clockRunning = false;
+        } else if (!clockRunning) {
+            clock.restart(player.movie()->frameRate, 0, elapsed.elapsed());
+            clockFrame = 0;
+            clockRunning = true;
+        } else {
+            const qint64 now = elapsed.elapsed();
+            const qint64 due = clock.dueFrame(now);
+            // A movie that has stopped is not drawn again until it moves.
+            if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
+                redraw = player.advance() || redraw;
+                clockFrame = 0;
+                clock.restart(clock.rate(), 0, now);
             } else {
-                shared->wake.wait(lock, stop, [&] {
-                    return shared->pendingLoad || shared->pictureChanged || (shared->playing && hasFrames());
-                });
+                // Every due frame runs, as the display list depends on each, but only
+                // the last is drawn.
+                for (; clockFrame < due; ++clockFrame)
+                    redraw = player.advance() || redraw;
             }
+            shared->shown.currentFrame = player.currentFrame();
+            shared->shown.framesAdvanced = player.framesAdvanced();
+        }
+        // Both operands run: a change of picture asked for while the file was read is
+        // drawn by the same frame, not by a second one.
+        redraw = std::exchange(shared->pictureChanged, false) || redraw;
+        if (redraw && !shared->size.isEmpty()) {
+            const QSize size = shared->size;
+            const QColor background = shared->background.value_or(player.movieBackground());
+            const std::function<void()> beforeDrawing = shared->beforeDrawing;
+            lock.unlock();
+            if (beforeDrawing)
+                beforeDrawing();
+            const QImage image = player.render(size, background);
+            lock.lock();
+            redraw = false;
+            // A frame of what played before a new file was asked for is not shown.
+            if (shared->pendingLoad)
+                continue;
+            shared->shown.image = image;
+            shared->shown.current = true;
+            ++shared->shown.framesDrawn;
+            if (shared->news)
+                shared->news();
+            // Commands may have come while drawing.
+            continue;
+        }
+        if (clockRunning) {
+            const auto wait = std::chrono::milliseconds(clock.msUntil(clockFrame + 1, elapsed.elapsed()));
+            shared->wake.wait_for(lock, stop, wait, [&] {
+                return shared->pendingLoad || shared->pictureChanged || !shared->playing;
+            });
+        } else {
+            shared->wake.wait(lock, stop, [&] {
+                return shared->pendingLoad || shared->pictureChanged || (shared->playing && hasFrames());
+            });
         }
     }
-    shared->finished = true;
 }
 
 } // namespace swf

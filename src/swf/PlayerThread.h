@@ -1,5 +1,5 @@
 #pragma once
-// Plays one movie on a thread of its own: reads the file, runs the frames as they fall due
+// Plays one movie on a thread of its own, taken from Qt's pool (DrawingPool.h): reads the file, runs the frames as they fall due
 // at the movie's rate and draws each into an image, so that nothing a movie asks for can
 // hold up the thread that answers the user. Its owner sends commands and takes the last
 // frame drawn.
@@ -17,8 +17,8 @@
 // first frame replaces it, so changing movies never flashes the default white between them.
 //
 // Destruction does not wait for a frame being drawn or a file being read: the thread is
-// told to stop and is joined once it has, at the latest when the application ends, so
-// that closing a movie never waits for it.
+// told to stop and goes back to the pool once it has; the application waits for it at the
+// latest when it ends, so that closing a movie never waits for it.
 
 #include <QColor>
 #include <QImage>
@@ -30,7 +30,6 @@
 #include <memory>
 #include <optional>
 #include <stop_token>
-#include <thread>
 
 namespace swf {
 
@@ -79,10 +78,10 @@ public:
 
 private:
     struct Shared;
-    static void run(std::stop_token stop, const std::shared_ptr<Shared>& shared);
+    static void run(const std::stop_token& stop, const std::shared_ptr<Shared>& shared);
 
     std::shared_ptr<Shared> shared_;
-    std::jthread thread_;
+    std::stop_source stop_;
 };
 
 } // namespace swf

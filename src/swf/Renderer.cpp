@@ -12,6 +12,10 @@
 #include <bit>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace swf {
 
 namespace {
@@ -128,26 +132,51 @@ QSizeF wholeStagePixels(const QRect& stageTwips)
     return {whole(stageTwips.width()), whole(stageTwips.height())};
 }
 
-// Each channel of each pixel of result in area the rounded mean of the passes.
+// The rounded mean of four pixels, each channel in its own 16-bit lane, two at a time.
+quint32 meanOf(quint32 a, quint32 b, quint32 c, quint32 d)
+{
+    constexpr quint32 kLanes = 0x00ff00ffu;
+    const quint32 low = (a & kLanes) + (b & kLanes) + (c & kLanes) + (d & kLanes) + 0x00020002u;
+    const quint32 high =
+        ((a >> 8) & kLanes) + ((b >> 8) & kLanes) + ((c >> 8) & kLanes) + ((d >> 8) & kLanes) + 0x00020002u;
+    return ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
+}
+
+// Each channel of each pixel of result in area the rounded mean of the passes. Every frame
+// averages all it redraws, so four pixels go at a time where the processor allows.
 void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, const QRegion& area)
 {
     static_assert(kSamples.size() == 4, "the sums below hold four bytes per 16-bit lane");
     for (const QRect& rect : area) {
-      for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        const auto* a = reinterpret_cast<const quint32*>(passes[0].constScanLine(y));
-        const auto* b = reinterpret_cast<const quint32*>(passes[1].constScanLine(y));
-        const auto* c = reinterpret_cast<const quint32*>(passes[2].constScanLine(y));
-        const auto* d = reinterpret_cast<const quint32*>(passes[3].constScanLine(y));
-        auto* out = reinterpret_cast<quint32*>(result.scanLine(y));
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            // Two channels at a time, each in its own 16-bit lane.
-            constexpr quint32 kLanes = 0x00ff00ffu;
-            const quint32 low = (a[x] & kLanes) + (b[x] & kLanes) + (c[x] & kLanes) + (d[x] & kLanes) + 0x00020002u;
-            const quint32 high = ((a[x] >> 8) & kLanes) + ((b[x] >> 8) & kLanes) + ((c[x] >> 8) & kLanes) +
-                                 ((d[x] >> 8) & kLanes) + 0x00020002u;
-            out[x] = ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            const auto* a = reinterpret_cast<const quint32*>(passes[0].constScanLine(y));
+            const auto* b = reinterpret_cast<const quint32*>(passes[1].constScanLine(y));
+            const auto* c = reinterpret_cast<const quint32*>(passes[2].constScanLine(y));
+            const auto* d = reinterpret_cast<const quint32*>(passes[3].constScanLine(y));
+            auto* out = reinterpret_cast<quint32*>(result.scanLine(y));
+            int x = rect.left();
+#ifdef __SSE2__
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i two = _mm_set1_epi16(2);
+            const auto load = [](const quint32* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+            for (; x + 4 <= rect.right() + 1; x += 4) {
+                const __m128i pa = load(a + x);
+                const __m128i pb = load(b + x);
+                const __m128i pc = load(c + x);
+                const __m128i pd = load(d + x);
+                const auto sum = [&](auto unpack) {
+                    const __m128i s = _mm_add_epi16(_mm_add_epi16(unpack(pa, zero), unpack(pb, zero)),
+                                                    _mm_add_epi16(unpack(pc, zero), unpack(pd, zero)));
+                    return _mm_srli_epi16(_mm_add_epi16(s, two), 2);
+                };
+                const __m128i low = sum([](__m128i v, __m128i z) { return _mm_unpacklo_epi8(v, z); });
+                const __m128i high = sum([](__m128i v, __m128i z) { return _mm_unpackhi_epi8(v, z); });
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(low, high));
+            }
+#endif
+            for (; x <= rect.right(); ++x)
+                out[x] = meanOf(a[x], b[x], c[x], d[x]);
         }
-      }
     }
 }
 

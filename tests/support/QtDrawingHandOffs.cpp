@@ -3,7 +3,8 @@
 // QThreadPool::globalInstance() and waits for on a QSemaphore, both ordered by Qt's own
 // futexes; unseen, every picture painted in parallel would look like a race between the
 // drawing threads and whoever touches the pixels before or after. QtGui reaches these three
-// functions through the dynamic linker, which takes a test program's own definitions first:
+// functions, and the movie player a fourth, through the dynamic linker, which takes a test
+// program's own definitions first:
 // these tell ThreadSanitizer of each hand-off and then do what Qt does. Linked into the
 // tests of the ThreadSanitizer build only.
 //
@@ -64,6 +65,14 @@ void QThreadPool::start(std::function<void()> functionToRun, int priority)
     QRunnable* part = new Part(std::move(functionToRun));
     __tsan_release(&handedOver);
     start(part, priority);
+}
+
+// A movie's player runs on a reserved thread of the same pool, handed over the same way.
+void QThreadPool::startOnReservedThread(std::function<void()> functionToRun)
+{
+    QRunnable* task = new Part(std::move(functionToRun));
+    __tsan_release(&handedOver);
+    startOnReservedThread(task);
 }
 
 void QSemaphore::release(int n)
