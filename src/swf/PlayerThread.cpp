@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -22,9 +23,44 @@ namespace {
 // frame, so that a long stall cannot turn into a burst of catching up.
 constexpr double kMostSecondsBehind = 2.0;
 
+// Frames are opaque, so the renderer's premultiplied pixels are the same bytes as plain
+// 32-bit RGB ones, the form the owner's screen takes them in.
+constexpr QImage::Format kPictureFormat = QImage::Format_RGB32;
+
+void copyPixels(const QImage& from, QImage& to, const QRect& rect)
+{
+    const auto offset = static_cast<std::size_t>(rect.left()) * 4;
+    const auto bytes = static_cast<std::size_t>(rect.width()) * 4;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memcpy(to.scanLine(y) + offset, from.constScanLine(y) + offset, bytes);
+}
+
 } // namespace
 
 struct PlayerThread::Shared {
+    // Copies the pixels a frame changed into the picture and adds them to what the owner
+    // has yet to take; false when there were none.
+    bool handOver(const QImage& frame, const QRegion& changed)
+    {
+        if (picture.size() != frame.size()) {
+            picture = QImage(frame.size(), kPictureFormat);
+            copyPixels(frame, picture, frame.rect());
+            pending = QRegion(frame.rect());
+            return true;
+        }
+        bool any = false;
+        for (const QRect& rect : changed) {
+            const QRect inside = rect & frame.rect();
+            if (inside.isEmpty())
+                continue;
+            copyPixels(frame, picture, inside);
+            // Built a rectangle at a time, the region shares nothing with the renderer's.
+            pending += inside;
+            any = true;
+        }
+        return any;
+    }
+
     mutable std::mutex mutex;
     std::condition_variable_any wake;
     // Tells the owner that a file has been read.
@@ -37,8 +73,12 @@ struct PlayerThread::Shared {
     bool pictureChanged = false;
     std::function<void()> news;
     std::function<void()> beforeDrawing;
+    ChangeReport changeReport;
     // From the player's thread.
     Shown shown;
+    // The last frame handed over, in device pixels, and its part the owner has yet to take.
+    QImage picture;
+    QRegion pending;
     std::atomic<bool> finished = false;
 };
 
@@ -152,10 +192,36 @@ void PlayerThread::setBeforeDrawing(std::function<void()> hook)
     shared_->beforeDrawing = std::move(hook);
 }
 
+void PlayerThread::setChangeReport(ChangeReport report)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->changeReport = std::move(report);
+}
+
 PlayerThread::Shown PlayerThread::shown() const
 {
     const std::lock_guard lock(shared_->mutex);
     return shared_->shown;
+}
+
+QRegion PlayerThread::takePicture(QImage& picture) const
+{
+    const std::lock_guard lock(shared_->mutex);
+    const QImage& shared = shared_->picture;
+    if (shared.isNull())
+        return {};
+    QRegion taken;
+    if (picture.size() != shared.size()) {
+        picture = QImage(shared.size(), kPictureFormat);
+        taken = QRegion(shared.rect());
+    } else {
+        for (const QRect& rect : shared_->pending)
+            taken += rect;
+    }
+    for (const QRect& rect : taken)
+        copyPixels(shared, picture, rect);
+    shared_->pending = QRegion();
+    return taken;
 }
 
 bool PlayerThread::waitUntilRead(std::chrono::milliseconds most) const
@@ -226,20 +292,26 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 const QSize size = shared->size;
                 const QColor background = shared->background.value_or(player.movieBackground());
                 const std::function<void()> beforeDrawing = shared->beforeDrawing;
+                const ChangeReport changeReport = shared->changeReport;
                 lock.unlock();
                 if (beforeDrawing)
                     beforeDrawing();
+                // Held only until it is handed over: the renderer draws the next frame into
+                // the same memory when nothing else holds it.
                 const QImage image = player.render(size, background);
+                const QRegion changed = changeReport ? changeReport(image, player.changed()) : player.changed();
                 lock.lock();
                 redraw = false;
                 // A frame of what played before a new file was asked for is not shown.
                 if (shared->pendingLoad)
                     continue;
-                shared->shown.image = image;
-                shared->shown.current = true;
-                ++shared->shown.framesDrawn;
-                if (shared->news)
-                    shared->news();
+                // A frame that changed nothing is not news, unless it is the new movie's first.
+                const bool wasCurrent = std::exchange(shared->shown.current, true);
+                if (shared->handOver(image, changed) || !wasCurrent) {
+                    ++shared->shown.framesDrawn;
+                    if (shared->news)
+                        shared->news();
+                }
                 // Commands may have come while drawing.
                 continue;
             }
