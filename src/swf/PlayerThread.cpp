@@ -35,9 +35,29 @@ void copyPixels(const QImage& from, QImage& to, const QRect& rect)
         std::memcpy(to.scanLine(y) + offset, from.constScanLine(y) + offset, bytes);
 }
 
+// A movie at rest, whose thread sleeps: the frames falling due meanwhile are counted by its
+// clock from the one it came to rest on.
+struct Rest {
+    FrameClock clock;
+    QElapsedTimer elapsed;
+    qint64 from = 0;
+    // Where a command that woke the thread stopped the count.
+    std::optional<qint64> until;
+
+    qint64 counted() const { return until.value_or(clock.dueFrame(elapsed.elapsed())) - from; }
+};
+
 } // namespace
 
 struct PlayerThread::Shared {
+    // A command that wakes a resting thread ends the count, so that the frames the owner
+    // reads now are those the thread will have counted when it wakes.
+    void endRest()
+    {
+        if (rest && !rest->until)
+            rest->until = rest->clock.dueFrame(rest->elapsed.elapsed());
+    }
+
     // Copies the pixels a frame changed into the picture and adds them to what the owner
     // has yet to take; false when there were none.
     bool handOver(const QImage& frame, const QRegion& changed)
@@ -79,6 +99,7 @@ struct PlayerThread::Shared {
     // The last frame handed over, in device pixels, and its part the owner has yet to take.
     QImage picture;
     QRegion pending;
+    std::optional<Rest> rest;
     std::atomic<bool> finished = false;
 };
 
@@ -160,6 +181,7 @@ void PlayerThread::load(const QString& path)
     // Qt counts the holders of shared text partly in code ThreadSanitizer cannot see, and
     // whichever thread let go last would seem to free it under the other.
     shared_->pendingLoad = QString(path.constData(), path.size());
+    shared_->rest.reset();
     // What is on show stays until the new movie has a frame to replace it.
     shared_->shown.current = false;
     shared_->shown.loading = true;
@@ -171,6 +193,8 @@ void PlayerThread::load(const QString& path)
 void PlayerThread::setPlaying(bool playing)
 {
     const std::lock_guard lock(shared_->mutex);
+    if (!playing)
+        shared_->endRest();
     shared_->playing = playing;
     shared_->wake.notify_all();
 }
@@ -183,6 +207,7 @@ void PlayerThread::setPicture(const QSize& size, const std::optional<QColor>& ba
     shared_->size = size;
     shared_->background = background;
     shared_->pictureChanged = true;
+    shared_->endRest();
     shared_->wake.notify_all();
 }
 
@@ -201,7 +226,10 @@ void PlayerThread::setChangeReport(ChangeReport report)
 PlayerThread::Shown PlayerThread::shown() const
 {
     const std::lock_guard lock(shared_->mutex);
-    return shared_->shown;
+    Shown shown = shared_->shown;
+    if (shared_->rest)
+        shown.framesAdvanced += shared_->rest->counted();
+    return shown;
 }
 
 QRegion PlayerThread::takePicture(QImage& picture) const
@@ -240,9 +268,23 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
         qint64 clockFrame = 0;
         bool clockRunning = false;
         bool redraw = false;
+        // Whether the last frame run left the movie as it was: every frame after would too.
+        bool resting = false;
+        qint64 framesRested = 0;
         const auto hasFrames = [&player] { return player.hasMovie() && !player.movie()->timeline.frames.empty(); };
+        const auto runFrame = [&] {
+            resting = !player.advance();
+            redraw = !resting || redraw;
+        };
         std::unique_lock lock(shared->mutex);
         while (!stop.stop_requested()) {
+            if (shared->rest) {
+                const qint64 counted = shared->rest->counted();
+                shared->rest.reset();
+                clockFrame += counted;
+                framesRested += counted;
+                shared->shown.framesAdvanced += counted;
+            }
             if (shared->pendingLoad) {
                 const QString path = *std::exchange(shared->pendingLoad, std::nullopt);
                 lock.unlock();
@@ -261,6 +303,8 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                     shared->news();
                 clockRunning = false;
                 redraw = true;
+                resting = false;
+                framesRested = 0;
             }
             if (!shared->playing || !hasFrames()) {
                 clockRunning = false;
@@ -268,22 +312,24 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 clock.restart(player.movie()->frameRate, 0, elapsed.elapsed());
                 clockFrame = 0;
                 clockRunning = true;
-            } else {
+            } else if (!resting) {
                 const qint64 now = elapsed.elapsed();
                 const qint64 due = clock.dueFrame(now);
-                // A movie that has stopped is not drawn again until it moves.
                 if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
-                    redraw = player.advance() || redraw;
+                    runFrame();
                     clockFrame = 0;
                     clock.restart(clock.rate(), 0, now);
                 } else {
                     // Every due frame runs, as the display list depends on each, but only
                     // the last is drawn.
-                    for (; clockFrame < due; ++clockFrame)
-                        redraw = player.advance() || redraw;
+                    for (; clockFrame < due && !resting; ++clockFrame)
+                        runFrame();
+                    // Frames due after the movie came to rest would leave it as it is.
+                    framesRested += due - clockFrame;
+                    clockFrame = due;
                 }
                 shared->shown.currentFrame = player.currentFrame();
-                shared->shown.framesAdvanced = player.framesAdvanced();
+                shared->shown.framesAdvanced = player.framesAdvanced() + framesRested;
             }
             // Both operands run: a change of picture asked for while the file was read is
             // drawn by the same frame, not by a second one.
@@ -315,11 +361,15 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                 // Commands may have come while drawing.
                 continue;
             }
-            if (clockRunning) {
+            const auto toldOtherwise = [&] {
+                return shared->pendingLoad || shared->pictureChanged || !shared->playing;
+            };
+            if (clockRunning && !resting) {
                 const auto wait = std::chrono::milliseconds(clock.msUntil(clockFrame + 1, elapsed.elapsed()));
-                shared->wake.wait_for(lock, stop, wait, [&] {
-                    return shared->pendingLoad || shared->pictureChanged || !shared->playing;
-                });
+                shared->wake.wait_for(lock, stop, wait, toldOtherwise);
+            } else if (clockRunning) {
+                shared->rest = Rest{clock, elapsed, clockFrame, std::nullopt};
+                shared->wake.wait(lock, stop, toldOtherwise);
             } else {
                 shared->wake.wait(lock, stop, [&] {
                     return shared->pendingLoad || shared->pictureChanged || (shared->playing && hasFrames());

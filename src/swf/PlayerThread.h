@@ -16,6 +16,11 @@
 // The owner hears of a new frame by a call it gives, made under the mutex, so that no call
 // comes after the owner withdrew it.
 //
+// The thread sleeps from one frame to the next, and for good while nothing is to be done:
+// while paused, and while the movie rests (no timeline plays and no action ran), since each
+// frame would then leave it as it is. The frames that fall due meanwhile are counted by the
+// clock rather than run.
+//
 // A new file does not blank what is on show: the last frame stays until the new movie's
 // first frame replaces it, so changing movies never flashes the default white between them.
 //

@@ -330,6 +330,11 @@ TEST_F(SwfPlayerWidget, AMovieThatStopsItselfRestsOnItsFrame)
     EXPECT_GE(widget.framesAdvanced(), 6);
     EXPECT_EQ(widget.currentFrame(), 2);
     EXPECT_EQ(widget.grab().toImage().pixelColor(25, 25), kRed);
+    // Frames counted while it rests stop with the movie, as frames run do.
+    widget.hide();
+    const qint64 atHide = widget.framesAdvanced();
+    waitMs(100);
+    EXPECT_EQ(widget.framesAdvanced(), atHide);
 }
 
 class SwfPlayerWidgetChanges : public SwfPlayerWidget, public ::testing::WithParamInterface<bool> {};
