@@ -5,14 +5,12 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <future>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -35,21 +33,6 @@ void copyPixels(const QImage& from, QImage& to, const QRect& rect)
     const auto bytes = static_cast<std::size_t>(rect.width()) * 4;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         std::memcpy(to.scanLine(y) + offset, from.constScanLine(y) + offset, bytes);
-}
-
-// Qt's raster engine splits each large fill into parts for its global thread pool and
-// waits for them, unless the thread drawing is one of that pool's own: drawn on the
-// player's thread, a frame cost dozens of wake-ups across three threads. Drawn as one task
-// on the pool, it costs one wake-up there and one here. A pool of one thread is left to
-// the user's thread, whose own fills would otherwise wait behind a whole frame.
-QImage drawOnThePool(const std::function<QImage()>& draw)
-{
-    QThreadPool* pool = QThreadPool::globalInstance();
-    if (pool->maxThreadCount() < 2)
-        return draw();
-    std::promise<QImage> drawn;
-    pool->start([&draw, &drawn] { drawn.set_value(draw()); });
-    return drawn.get_future().get();
 }
 
 // A movie at rest, whose thread sleeps: the frames falling due meanwhile are counted by its
@@ -361,7 +344,7 @@ void PlayerThread::run(std::stop_token stop, const std::shared_ptr<Shared>& shar
                     beforeDrawing();
                 // Held only until it is handed over: the renderer draws the next frame into
                 // the same memory when nothing else holds it.
-                const QImage image = drawOnThePool([&] { return player.render(size, background); });
+                const QImage image = player.render(size, background);
                 const QRegion changed = changeReport ? changeReport(image, player.changed()) : player.changed();
                 lock.lock();
                 redraw = false;

@@ -5,18 +5,16 @@
 // that changed.
 //
 // Why it is safe: the movie, its running timeline and its renderer are made, used and
-// destroyed on the player's thread alone, but for the drawing of a frame, which may run as
-// one task on Qt's thread pool while the player's thread waits for its end; no other
-// thread ever sees them. What the threads share, the commands, a picture and the
-// counters, is guarded by one mutex, which the player's thread holds to take commands, to
-// run the frames due (quick: drawing is the slow part) and to hand a frame over, never
-// while it reads a file or draws. A frame crosses as pixels only: the player's thread
-// copies what changed into the shared picture and the owner copies it out into its own,
-// both under the mutex, so that no image's memory or count is ever held by both threads
-// (ThreadSanitizer cannot see Qt's counts). The copies are of the changed rectangles
-// alone, which for a movie that moves a little are a small part of it. The owner hears of
-// a new frame by a call it gives, made under the mutex, so that no call comes after the
-// owner withdrew it.
+// destroyed on the player's thread alone; no other thread ever sees them. What the threads
+// share, the commands, a picture and the counters, is guarded by one mutex, which the
+// player's thread holds to take commands, to run the frames due (quick: drawing is the slow
+// part) and to hand a frame over, never while it reads a file or draws. A frame crosses as
+// pixels only: the player's thread copies what changed into the shared picture and the owner
+// copies it out into its own, both under the mutex, so that no image's memory or count is
+// ever held by both threads (ThreadSanitizer cannot see Qt's counts). The copies are of the
+// changed rectangles alone, which for a movie that moves a little are a small part of it.
+// The owner hears of a new frame by a call it gives, made under the mutex, so that no call
+// comes after the owner withdrew it.
 //
 // The thread sleeps from one frame to the next, and for good while nothing is to be done:
 // while paused, and while the movie rests (no timeline plays and no action ran), since each
