@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -79,13 +80,12 @@ std::optional<Sample> sample(pid_t pid)
     return s;
 }
 
-std::optional<pid_t> xServer()
+namespace {
+
+// The process whose program is one of `programs` and that has `argument` among its
+// arguments.
+std::optional<pid_t> findServer(const std::vector<std::string>& programs, const std::string& argument)
 {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || display[0] != ':')
-        return std::nullopt;
-    std::string name(display);
-    name = name.substr(0, name.find('.'));
     DIR* proc = opendir("/proc");
     if (!proc)
         return std::nullopt;
@@ -98,14 +98,38 @@ std::optional<pid_t> xServer()
         if (words.empty())
             continue;
         const std::string program = words[0].substr(words[0].rfind('/') + 1);
-        if (program != "Xvfb" && program != "Xorg" && program != "X" && program != "Xwayland")
+        if (std::find(programs.begin(), programs.end(), program) == programs.end())
             continue;
         for (std::size_t i = 1; i < words.size(); ++i)
-            if (words[i] == name)
+            if (words[i] == argument)
                 found = static_cast<pid_t>(std::atoll(pidText.c_str()));
     }
     closedir(proc);
     return found;
+}
+
+} // namespace
+
+std::optional<DisplayServer> displayServer()
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display && display[0] == ':') {
+        std::string name(display);
+        name = name.substr(0, name.find('.'));
+        if (const std::optional<pid_t> x = findServer({"Xvfb", "Xorg", "X", "Xwayland"}, name))
+            return DisplayServer{*x, "X server"};
+        return std::nullopt;
+    }
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!wayland || !*wayland)
+        return std::nullopt;
+    // A socket given by its full path is found by weston's --socket, which names it
+    // inside weston's runtime folder.
+    std::string socket(wayland);
+    socket = socket.substr(socket.rfind('/') + 1);
+    if (const std::optional<pid_t> weston = findServer({"weston"}, "--socket=" + socket))
+        return DisplayServer{*weston, "compositor"};
+    return std::nullopt;
 }
 
 Rates rates(const Sample& before, const Sample& after, double wallSeconds)

@@ -18,8 +18,14 @@ struct Sample {
 
 std::optional<Sample> sample(pid_t pid);
 
-// The X server that DISPLAY names, when it runs on this machine.
-std::optional<pid_t> xServer();
+// The process that puts this program's windows on the screen, when it runs on this
+// machine: the X server that DISPLAY names, or else the weston that WAYLAND_DISPLAY names.
+struct DisplayServer {
+    pid_t pid = 0;
+    // "X server" or "compositor".
+    const char* kind = "";
+};
+std::optional<DisplayServer> displayServer();
 
 // Per second of wall time between two samples.
 struct Rates {

@@ -1,6 +1,7 @@
 // Prints, for each movie: load time (the median of 15 loads, in CPU time), render time per frame at
-// 793 x 369 pixels (median and worst), and the CPU share of playing it in a window at its
-// own frame rate; then the slowest load.
+// 793 x 369 pixels (median and worst), the share of the picture each frame after the first
+// redraws (the mean of the renderer's changed area over the picture's), and the CPU share of
+// playing it in a window at its own frame rate; then the slowest load.
 //
 //   swf_bench [--play-seconds N] [FILE...]
 // Without files it measures the conformance set, the sample movies made in code and the
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegion>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -46,6 +48,14 @@ double threadCpuMs()
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+double area(const QRegion& region)
+{
+    double pixels = 0.0;
+    for (const QRect& rect : region)
+        pixels += static_cast<double>(rect.width()) * static_cast<double>(rect.height());
+    return pixels;
+}
+
 double median(std::vector<double> values)
 {
     if (values.empty())
@@ -59,6 +69,7 @@ struct Figures {
     double renderMedianMs = 0;
     double renderWorstMs = 0;
     int framesRendered = 0;
+    double redrawnShare = 0;
     double playCpuShare = 0;
 };
 
@@ -89,13 +100,19 @@ Figures measure(const QString& path, int playSeconds)
     // One renderer for the whole run, as the player keeps one for its movie.
     const swf::Renderer renderer(*movie);
     const QColor background = movie->background.value_or(Qt::white);
+    double redrawn = 0.0;
     for (int i = 0; i < frames; ++i) {
         QElapsedTimer timer;
         timer.start();
         const QImage image = renderer.renderImage(player, kRenderSize, background, background);
         renders.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        // The first frame is drawn whole whatever the renderer does after.
+        if (i > 0)
+            redrawn += area(renderer.changed()) / area(QRegion(image.rect()));
         player.advance();
     }
+    if (frames > 1)
+        figures.redrawnShare = redrawn / (frames - 1);
     figures.renderMedianMs = median(renders);
     figures.renderWorstMs = *std::max_element(renders.begin(), renders.end());
     figures.framesRendered = frames;
@@ -143,14 +160,15 @@ int main(int argc, char** argv)
     if (files.isEmpty())
         files = defaultFiles();
 
-    std::printf("%-46s %9s %11s %10s %7s %9s\n", "movie", "load ms", "render med", "render max", "frames",
-                "play CPU");
+    std::printf("%-46s %9s %11s %10s %7s %9s %9s\n", "movie", "load ms", "render med", "render max", "frames",
+                "redrawn", "play CPU");
     double slowestLoad = 0.0;
     QString slowest;
     for (const QString& path : files) {
         const Figures f = measure(path, playSeconds);
-        std::printf("%-46s %9.3f %11.3f %10.3f %7d %8.1f%%\n", qPrintable(QFileInfo(path).fileName()), f.loadMs,
-                    f.renderMedianMs, f.renderWorstMs, f.framesRendered, f.playCpuShare * 100.0);
+        std::printf("%-46s %9.3f %11.3f %10.3f %7d %8.1f%% %8.1f%%\n", qPrintable(QFileInfo(path).fileName()),
+                    f.loadMs, f.renderMedianMs, f.renderWorstMs, f.framesRendered, f.redrawnShare * 100.0,
+                    f.playCpuShare * 100.0);
         std::fflush(stdout);
         if (f.loadMs >= slowestLoad) {
             slowestLoad = f.loadMs;

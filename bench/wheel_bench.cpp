@@ -3,8 +3,11 @@
 //
 //   wheel_bench [seconds]            the two scenarios, each for `seconds` (default 10)
 //                                    of cost and as long again of input latency
-//   wheel_bench --peers [seconds]    the same, then XScreenSaver's moire2 in the same X
-//                                    server for `seconds`, and the rows side by side
+//   wheel_bench --peers [seconds]    the same, then the movie windows (Pendulum, Colour
+//                                    Box up and down) and XScreenSaver's moire2 in the
+//                                    same X server for `seconds` each, and the rows side
+//                                    by side
+//   wheel_bench --movies [seconds]   the movie windows alone, side by side
 //   wheel_bench --soak [seconds]     random slider, menu, mouse and resize input for a
 //                                    minute of warm-up and then `seconds` (default
 //                                    600), reporting resident memory
@@ -13,17 +16,22 @@
 //                                    `seconds` (default 5) each, and measures the
 //                                    recording by the three-flashes rule
 //
-// Run it on an X server (Xvfb will do): the figures mean little on the offscreen platform.
+// Run it on an X server (Xvfb will do) or a Wayland compositor (a headless weston will
+// do; its own CPU then stands in the X server's column): the figures mean little on the
+// offscreen platform.
 
 #include "Controls.h"
 #include "ProcessUsage.h"
 #include "app/Program.h"
 #include "flash/FlashAnalysis.h"
 #include "frame/mdifrm.h"
+#include "movie/frmBoxPendulam.h"
 #include "platform/FormTimer.h"
 #include "platform/QtServices.h"
 #include "shell/StartUp.h"
 #include "shell/frmMain.h"
+#include "swf/Movie.h"
+#include "swf/PlayerWidget.h"
 #include "wheel/frmHypno.h"
 
 #include <QAction>
@@ -79,7 +87,7 @@ public:
 };
 class MoviesPresent final : public platform::FileSystem {
 public:
-    QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    QString programFolder() const override { return QStringLiteral(SOMNARA_PROGRAM_DIR); }
     QString programName() const override { return QStringLiteral("wheel_bench"); }
     bool isReadableFile(const QString&) const override { return true; }
 };
@@ -228,23 +236,31 @@ void leaveWheel(Program& program, QEventLoop& loop)
 }
 
 // One program's cost over a stretch of wall time, measured from outside alike for all.
+// Circles and input latency are the colour wheel's alone.
 struct Row {
     std::string name;
     usage::Rates self;
-    std::optional<double> xServerCpu;
-    double circles = 0.0;
+    std::optional<double> serverCpu;
+    std::optional<double> circles;
     double frames = 0.0;
-    double latencyP99 = 0.0;
+    std::optional<double> latencyP99;
 };
+
+// The X server under X11, weston under Wayland; none where neither is found.
+const std::optional<usage::DisplayServer>& displayServer()
+{
+    static const std::optional<usage::DisplayServer> server = usage::displayServer();
+    return server;
+}
 
 class CostMeter {
 public:
-    explicit CostMeter(pid_t pid) : pid_(pid), x_(usage::xServer()) {}
+    explicit CostMeter(pid_t pid) : pid_(pid) {}
     void start()
     {
         self_ = usage::sample(pid_).value_or(usage::Sample{});
-        if (x_)
-            xStart_ = usage::sample(*x_);
+        if (displayServer())
+            serverStart_ = usage::sample(displayServer()->pid);
         at_ = BenchClock::now();
     }
     // The rates since start().
@@ -252,18 +268,28 @@ public:
     {
         const double wall = std::chrono::duration<double>(BenchClock::now() - at_).count();
         row.self = usage::rates(self_, usage::sample(pid_).value_or(self_), wall);
-        if (x_ && xStart_)
-            if (const std::optional<usage::Sample> xEnd = usage::sample(*x_))
-                row.xServerCpu = usage::rates(*xStart_, *xEnd, wall).cpu;
+        if (displayServer() && serverStart_)
+            if (const std::optional<usage::Sample> serverEnd = usage::sample(displayServer()->pid))
+                row.serverCpu = usage::rates(*serverStart_, *serverEnd, wall).cpu;
     }
 
 private:
     pid_t pid_;
-    std::optional<pid_t> x_;
     usage::Sample self_;
-    std::optional<usage::Sample> xStart_;
+    std::optional<usage::Sample> serverStart_;
     BenchClock::time_point at_;
 };
+
+void printCost(const Row& row)
+{
+    std::printf("  CPU s per wall s     %10.3f\n", row.self.cpu);
+    std::printf("  wake-ups/s           %10.1f   (all threads %.1f)\n", row.self.wakeUpsMainThread,
+                row.self.wakeUpsAllThreads);
+    if (row.serverCpu)
+        std::printf("  %-10s CPU s/s   %10.3f\n", displayServer()->kind, *row.serverCpu);
+    else
+        std::printf("  display server CPU s/s     n/a   (no local X server or weston for this session)\n");
+}
 
 // Two stretches of `seconds` each after a second of warm-up: the first measures the
 // cost alone, the second the latency of input posted from a thread standing in for the
@@ -283,7 +309,7 @@ Row measure(const Scenario& scenario, double seconds)
     const frmHypno& wheel = *program.loaded<frmHypno>();
     LatencyProbe probe;
     CostMeter meter(getpid());
-    Row row{scenario.name, {}, {}, 0.0, 0.0, 0.0};
+    Row row{scenario.name, {}, {}, {}, 0.0, {}};
     frmHypno::Activity before;
     frmHypno::Activity after;
     BenchClock::time_point start;
@@ -314,18 +340,12 @@ Row measure(const Scenario& scenario, double seconds)
     const std::vector<double>& latencies = probe.latenciesMs();
     row.latencyP99 = percentile(latencies, 0.99);
     std::printf("%s\n", scenario.name);
-    std::printf("  circles/s            %10.0f   (10000 unless the flash guard slows the wheel)\n", row.circles);
+    std::printf("  circles/s            %10.0f   (10000 unless the flash guard slows the wheel)\n", *row.circles);
     std::printf("  passes/s             %10.2f\n", static_cast<double>(after.passes - before.passes) / wall);
     std::printf("  frames presented/s   %10.1f\n", row.frames);
-    std::printf("  CPU s per wall s     %10.3f\n", row.self.cpu);
-    std::printf("  wake-ups/s           %10.1f   (all threads %.1f)\n", row.self.wakeUpsMainThread,
-                row.self.wakeUpsAllThreads);
-    if (row.xServerCpu)
-        std::printf("  X server CPU s/s     %10.3f\n", *row.xServerCpu);
-    else
-        std::printf("  X server CPU s/s            n/a   (no local X server for DISPLAY)\n");
+    printCost(row);
     std::printf("  input latency ms     median %.3f  p99 %.3f  max %.3f  (%zu events)\n",
-                percentile(latencies, 0.5), row.latencyP99,
+                percentile(latencies, 0.5), *row.latencyP99,
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()), latencies.size());
     std::fflush(stdout);
     runFor(std::chrono::milliseconds(100));
@@ -345,7 +365,7 @@ std::optional<Row> measurePeer(double seconds)
     peer.start(program, {QStringLiteral("-geometry"), QStringLiteral("793x360")});
     if (!peer.waitForStarted())
         return std::nullopt;
-    Row row{"XScreenSaver moire2, 793 x 360", {}, {}, 0.0, 0.0, 0.0};
+    Row row{"XScreenSaver moire2, 793 x 360", {}, {}, {}, 0.0, {}};
     CostMeter meter(static_cast<pid_t>(peer.processId()));
     runFor(std::chrono::seconds(1));
     meter.start();
@@ -356,17 +376,84 @@ std::optional<Row> measurePeer(double seconds)
     return row;
 }
 
+struct MovieScenario {
+    const char* name;
+    // The chooser's option: 2 the pendulum, 1 the colour box.
+    int option;
+    // The colour box turned round with its window's button, as a user turns it.
+    bool turned;
+};
+
+// A movie window reached as a user reaches it, through the chooser, with its blinking
+// text; the frames counted are those the window put on show.
+Row measureMovie(const MovieScenario& scenario, double seconds)
+{
+    BenchServices services;
+    Program program(services.services());
+    InstallShell(program);
+    frmMain& chooser = program.form<frmMain>();
+    control<QRadioButton>(chooser, indexed("OptHypno", scenario.option))->setChecked(true);
+    chooser.cmdNext_Click();
+    frmBoxPendulam& window = *program.loaded<frmBoxPendulam>();
+    if (scenario.turned)
+        control<QPushButton>(window, "cmdChangeDirection")->click();
+    const swf::PlayerWidget& player = *control<swf::PlayerWidget>(window, "SWF");
+    const std::shared_ptr<const swf::Movie> movie = swf::Movie::loadFile(player.movie());
+
+    long long shown = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&player, &swf::PlayerWidget::frameShown, [&shown] { ++shown; });
+    CostMeter meter(getpid());
+    Row row{scenario.name, {}, {}, {}, 0.0, {}};
+    long long shownBefore = 0;
+    BenchClock::time_point start;
+    double wall = 0.0;
+    {
+        QEventLoop loop;
+        const auto warmUp = std::chrono::seconds(1);
+        QTimer::singleShot(warmUp, &loop, [&] {
+            shownBefore = shown;
+            start = BenchClock::now();
+            meter.start();
+        });
+        QTimer::singleShot(warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop, [&] {
+            meter.stop(row);
+            wall = std::chrono::duration<double>(BenchClock::now() - start).count();
+            row.frames = static_cast<double>(shown - shownBefore) / wall;
+            control<QAction>(window, "mnuFileBAck")->trigger();
+            loop.quit();
+        });
+        loop.exec();
+    }
+    QObject::disconnect(counting);
+    std::printf("%s\n", scenario.name);
+    std::printf("  movie frames/s       %10.1f   (its own rate)\n", movie ? movie->frameRate : 0.0);
+    std::printf("  frames shown/s       %10.1f\n", row.frames);
+    printCost(row);
+    std::fflush(stdout);
+    runFor(std::chrono::milliseconds(100));
+    return row;
+}
+
+// The display server's column holds the X server's CPU under X11 and weston's under
+// Wayland, as its heading says; "-" where neither could be measured.
 void printSideBySide(const std::vector<Row>& rows, double refreshHz)
 {
-    std::printf("\nside by side, %.0f Hz screen                 CPU s/s   X server   wake-ups/s   frames/s   circles/s   p99 ms\n",
-                refreshHz);
-    for (const Row& row : rows) {
-        char x[16] = "     n/a";
-        if (row.xServerCpu)
-            std::snprintf(x, sizeof x, "%8.3f", *row.xServerCpu);
-        std::printf("  %-44s %7.3f   %s   %10.1f   %8.1f   %9.0f   %6.2f\n", row.name.c_str(), row.self.cpu, x,
-                    row.self.wakeUpsMainThread, row.frames, row.circles, row.latencyP99);
-    }
+    std::printf("\nside by side, %.0f Hz screen                 CPU s/s   %10s   wake-ups/s   all threads   frames/s   "
+                "circles/s   p99 ms\n",
+                refreshHz, displayServer() ? displayServer()->kind : "X server");
+    const auto column = [](const std::optional<double>& value, int width, int decimals) {
+        char text[32];
+        if (value)
+            std::snprintf(text, sizeof text, "%*.*f", width, decimals, *value);
+        else
+            std::snprintf(text, sizeof text, "%*s", width, "-");
+        return std::string(text);
+    };
+    for (const Row& row : rows)
+        std::printf("  %-44s %7.3f   %s   %10.1f   %11.1f   %8.1f   %s   %s\n", row.name.c_str(), row.self.cpu,
+                    column(row.serverCpu, 10, 3).c_str(), row.self.wakeUpsMainThread, row.self.wakeUpsAllThreads,
+                    row.frames, column(row.circles, 9, 0).c_str(), column(row.latencyP99, 6, 2).c_str());
 }
 
 // Random input of every kind the colour wheel takes, as an impatient user would give it.
@@ -595,14 +682,23 @@ int main(int argc, char** argv)
             recordScreen({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, inward, seconds);
     } else {
         const bool peers = !args.isEmpty() && args.first() == QStringLiteral("--peers");
-        if (peers)
+        const bool moviesOnly = !args.isEmpty() && args.first() == QStringLiteral("--movies");
+        if (peers || moviesOnly)
             args.removeFirst();
         const double seconds = args.isEmpty() ? 10.0 : args.first().toDouble();
         std::vector<Row> rows;
-        rows.push_back(measure({"wheel, load-time values", 0, 0, 0}, seconds));
-        rows.push_back(measure({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, seconds));
-        rows.push_back(measure({"wheel, Size 10 Density 10 (1 circle a pass)", 10, 1000, 2}, seconds));
-        if (peers)
+        if (!moviesOnly) {
+            rows.push_back(measure({"wheel, load-time values", 0, 0, 0}, seconds));
+            rows.push_back(measure({"wheel, Size 2200 Density 0.01 Width 50", 2200, 1, 50}, seconds));
+            rows.push_back(measure({"wheel, Size 10 Density 10 (1 circle a pass)", 10, 1000, 2}, seconds));
+        }
+        if (peers || moviesOnly) {
+            rows.push_back(measureMovie({"Pendulum", 2, false}, seconds));
+            rows.push_back(measureMovie({"Colour Box up", 1, false}, seconds));
+            rows.push_back(measureMovie({"Colour Box down", 1, true}, seconds));
+        }
+        // moire2 draws on X alone.
+        if (peers && qEnvironmentVariableIsSet("DISPLAY"))
             if (std::optional<Row> peer = measurePeer(seconds))
                 rows.push_back(*peer);
         const QScreen* screen = QGuiApplication::primaryScreen();

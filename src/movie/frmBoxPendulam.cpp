@@ -5,6 +5,7 @@
 #include "app/ProgramFiles.h"
 #include "frame/DisplayButton.h"
 #include "frame/mdifrm.h"
+#include "platform/DirectPresenter.h"
 #include "platform/FormTimer.h"
 #include "platform/Twips.h"
 #include "swf/PlayerWidget.h"
@@ -12,6 +13,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+
+#include <memory>
 
 using platform::TwipsRect;
 
@@ -38,6 +41,11 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
     SWF = new swf::PlayerWidget(this);
     SWF->setObjectName(QStringLiteral("SWF"));
     platform::place(*SWF, design::SWF);
+    // The movie's changed pixels go straight to the window where the display system allows.
+    if (std::shared_ptr<platform::DirectPresenter> presenter = platform::makeDirectPresenter(*SWF))
+        SWF->setPresenter([presenter](const QImage& picture, const QRect& changed) {
+            return presenter->present(picture, changed);
+        });
 
     cmdChangeDirection = makeDisplayButton(this, "cmdChangeDirection", QStringLiteral("Change Direction"),
                                            design::cmdChangeDirection);

@@ -4,16 +4,13 @@
 #include "swf/FrameClock.h"
 #include "swf/MoviePlayer.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 namespace swf {
 
@@ -23,9 +20,64 @@ namespace {
 // frame, so that a long stall cannot turn into a burst of catching up.
 constexpr double kMostSecondsBehind = 2.0;
 
+// Frames are opaque, so the renderer's premultiplied pixels are the same bytes as plain
+// 32-bit RGB ones, the form the owner's screen takes them in.
+constexpr QImage::Format kPictureFormat = QImage::Format_RGB32;
+
+void copyPixels(const QImage& from, QImage& to, const QRect& rect)
+{
+    const auto offset = static_cast<std::size_t>(rect.left()) * 4;
+    const auto bytes = static_cast<std::size_t>(rect.width()) * 4;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memcpy(to.scanLine(y) + offset, from.constScanLine(y) + offset, bytes);
+}
+
+// A movie at rest, whose thread sleeps: the frames falling due meanwhile are counted by its
+// clock from the one it came to rest on.
+struct Rest {
+    FrameClock clock;
+    QElapsedTimer elapsed;
+    qint64 from = 0;
+    // Where a command that woke the thread stopped the count.
+    std::optional<qint64> until;
+
+    qint64 counted() const { return until.value_or(clock.dueFrame(elapsed.elapsed())) - from; }
+};
+
 } // namespace
 
 struct PlayerThread::Shared {
+    // A command that wakes a resting thread ends the count, so that the frames the owner
+    // reads now are those the thread will have counted when it wakes.
+    void endRest()
+    {
+        if (rest && !rest->until)
+            rest->until = rest->clock.dueFrame(rest->elapsed.elapsed());
+    }
+
+    // Copies the pixels a frame changed into the picture and adds them to what the owner
+    // has yet to take; false when there were none.
+    bool handOver(const QImage& frame, const QRegion& changed)
+    {
+        if (picture.size() != frame.size()) {
+            picture = QImage(frame.size(), kPictureFormat);
+            copyPixels(frame, picture, frame.rect());
+            pending = QRegion(frame.rect());
+            return true;
+        }
+        bool any = false;
+        for (const QRect& rect : changed) {
+            const QRect inside = rect & frame.rect();
+            if (inside.isEmpty())
+                continue;
+            copyPixels(frame, picture, inside);
+            // Built a rectangle at a time, the region shares nothing with the renderer's.
+            pending += inside;
+            any = true;
+        }
+        return any;
+    }
+
     mutable std::mutex mutex;
     std::condition_variable_any wake;
     // Tells the owner that a file has been read.
@@ -38,8 +90,13 @@ struct PlayerThread::Shared {
     bool pictureChanged = false;
     std::function<void()> news;
     std::function<void()> beforeDrawing;
+    ChangeReport changeReport;
     // From the player's thread.
     Shown shown;
+    // The last frame handed over, in device pixels, and its part the owner has yet to take.
+    QImage picture;
+    QRegion pending;
+    std::optional<Rest> rest;
 };
 
 PlayerThread::PlayerThread(std::function<void()> news) : shared_(std::make_shared<Shared>())
@@ -68,6 +125,7 @@ void PlayerThread::load(const QString& path)
     // Qt counts the holders of shared text partly in code ThreadSanitizer cannot see, and
     // whichever thread let go last would seem to free it under the other.
     shared_->pendingLoad = QString(path.constData(), path.size());
+    shared_->rest.reset();
     // What is on show stays until the new movie has a frame to replace it.
     shared_->shown.current = false;
     shared_->shown.loading = true;
@@ -79,6 +137,8 @@ void PlayerThread::load(const QString& path)
 void PlayerThread::setPlaying(bool playing)
 {
     const std::lock_guard lock(shared_->mutex);
+    if (!playing)
+        shared_->endRest();
     shared_->playing = playing;
     shared_->wake.notify_all();
 }
@@ -91,6 +151,7 @@ void PlayerThread::setPicture(const QSize& size, const std::optional<QColor>& ba
     shared_->size = size;
     shared_->background = background;
     shared_->pictureChanged = true;
+    shared_->endRest();
     shared_->wake.notify_all();
 }
 
@@ -100,10 +161,39 @@ void PlayerThread::setBeforeDrawing(std::function<void()> hook)
     shared_->beforeDrawing = std::move(hook);
 }
 
+void PlayerThread::setChangeReport(ChangeReport report)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->changeReport = std::move(report);
+}
+
 PlayerThread::Shown PlayerThread::shown() const
 {
     const std::lock_guard lock(shared_->mutex);
-    return shared_->shown;
+    Shown shown = shared_->shown;
+    if (shared_->rest)
+        shown.framesAdvanced += shared_->rest->counted();
+    return shown;
+}
+
+QRegion PlayerThread::takePicture(QImage& picture) const
+{
+    const std::lock_guard lock(shared_->mutex);
+    const QImage& shared = shared_->picture;
+    if (shared.isNull())
+        return {};
+    QRegion taken;
+    if (picture.size() != shared.size()) {
+        picture = QImage(shared.size(), kPictureFormat);
+        taken = QRegion(shared.rect());
+    } else {
+        for (const QRect& rect : shared_->pending)
+            taken += rect;
+    }
+    for (const QRect& rect : taken)
+        copyPixels(shared, picture, rect);
+    shared_->pending = QRegion();
+    return taken;
 }
 
 bool PlayerThread::waitUntilRead(std::chrono::milliseconds most) const
@@ -121,9 +211,23 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
     qint64 clockFrame = 0;
     bool clockRunning = false;
     bool redraw = false;
+    // Whether the last frame run left the movie as it was: every frame after would too.
+    bool resting = false;
+    qint64 framesRested = 0;
     const auto hasFrames = [&player] { return player.hasMovie() && !player.movie()->timeline.frames.empty(); };
+    const auto runFrame = [&] {
+        resting = !player.advance();
+        redraw = !resting || redraw;
+    };
     std::unique_lock lock(shared->mutex);
     while (!stop.stop_requested()) {
+        if (shared->rest) {
+            const qint64 counted = shared->rest->counted();
+            shared->rest.reset();
+            clockFrame += counted;
+            framesRested += counted;
+            shared->shown.framesAdvanced += counted;
+        }
         if (shared->pendingLoad) {
             const QString path = *std::exchange(shared->pendingLoad, std::nullopt);
             lock.unlock();
@@ -142,6 +246,8 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
                 shared->news();
             clockRunning = false;
             redraw = true;
+            resting = false;
+            framesRested = 0;
         }
         if (!shared->playing || !hasFrames()) {
             clockRunning = false;
@@ -149,22 +255,24 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
             clock.restart(player.movie()->frameRate, 0, elapsed.elapsed());
             clockFrame = 0;
             clockRunning = true;
-        } else {
+        } else if (!resting) {
             const qint64 now = elapsed.elapsed();
             const qint64 due = clock.dueFrame(now);
-            // A movie that has stopped is not drawn again until it moves.
             if (double(due - clockFrame) > kMostSecondsBehind * clock.rate()) {
-                redraw = player.advance() || redraw;
+                runFrame();
                 clockFrame = 0;
                 clock.restart(clock.rate(), 0, now);
             } else {
                 // Every due frame runs, as the display list depends on each, but only
                 // the last is drawn.
-                for (; clockFrame < due; ++clockFrame)
-                    redraw = player.advance() || redraw;
+                for (; clockFrame < due && !resting; ++clockFrame)
+                    runFrame();
+                // Frames due after the movie came to rest would leave it as it is.
+                framesRested += due - clockFrame;
+                clockFrame = due;
             }
             shared->shown.currentFrame = player.currentFrame();
-            shared->shown.framesAdvanced = player.framesAdvanced();
+            shared->shown.framesAdvanced = player.framesAdvanced() + framesRested;
         }
         // Both operands run: a change of picture asked for while the file was read is
         // drawn by the same frame, not by a second one.
@@ -173,28 +281,38 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
             const QSize size = shared->size;
             const QColor background = shared->background.value_or(player.movieBackground());
             const std::function<void()> beforeDrawing = shared->beforeDrawing;
+            const ChangeReport changeReport = shared->changeReport;
             lock.unlock();
             if (beforeDrawing)
                 beforeDrawing();
+            // Held only until it is handed over: the renderer draws the next frame into
+            // the same memory when nothing else holds it.
             const QImage image = player.render(size, background);
+            const QRegion changed = changeReport ? changeReport(image, player.changed()) : player.changed();
             lock.lock();
             redraw = false;
             // A frame of what played before a new file was asked for is not shown.
             if (shared->pendingLoad)
                 continue;
-            shared->shown.image = image;
-            shared->shown.current = true;
-            ++shared->shown.framesDrawn;
-            if (shared->news)
-                shared->news();
+            // A frame that changed nothing is not news, unless it is the new movie's first.
+            const bool wasCurrent = std::exchange(shared->shown.current, true);
+            if (shared->handOver(image, changed) || !wasCurrent) {
+                ++shared->shown.framesDrawn;
+                if (shared->news)
+                    shared->news();
+            }
             // Commands may have come while drawing.
             continue;
         }
-        if (clockRunning) {
+        const auto toldOtherwise = [&] {
+            return shared->pendingLoad || shared->pictureChanged || !shared->playing;
+        };
+        if (clockRunning && !resting) {
             const auto wait = std::chrono::milliseconds(clock.msUntil(clockFrame + 1, elapsed.elapsed()));
-            shared->wake.wait_for(lock, stop, wait, [&] {
-                return shared->pendingLoad || shared->pictureChanged || !shared->playing;
-            });
+            shared->wake.wait_for(lock, stop, wait, toldOtherwise);
+        } else if (clockRunning) {
+            shared->rest = Rest{clock, elapsed, clockFrame, std::nullopt};
+            shared->wake.wait(lock, stop, toldOtherwise);
         } else {
             shared->wake.wait(lock, stop, [&] {
                 return shared->pendingLoad || shared->pictureChanged || (shared->playing && hasFrames());

@@ -1,17 +1,25 @@
 #pragma once
-// Plays one movie on a thread of its own, taken from Qt's pool (DrawingPool.h): reads the file, runs the frames as they fall due
-// at the movie's rate and draws each into an image, so that nothing a movie asks for can
-// hold up the thread that answers the user. Its owner sends commands and takes the last
-// frame drawn.
+// Plays one movie on a thread of its own, taken from Qt's pool (DrawingPool.h): reads the
+// file, runs the frames as they fall due at the movie's rate and draws each into an image,
+// so that nothing a movie asks for can hold up the thread that answers the user. Its owner
+// sends commands and takes the pixels that changed.
 //
 // Why it is safe: the movie, its running timeline and its renderer are made, used and
 // destroyed on the player's thread alone; no other thread ever sees them. What the threads
-// share, the commands and the last frame with its counters, is guarded by one mutex, which
-// the player's thread holds to take commands, to run the frames due (quick: drawing is the
-// slow part) and to hand a frame over, never while it reads a file or draws. A frame crosses
-// as an implicitly shared image, whose count is atomic; the renderer draws the next frame
-// into fresh memory while the owner still holds the last. The owner hears of a new frame by
-// a call it gives, made under the mutex, so that no call comes after the owner withdrew it.
+// share, the commands, a picture and the counters, is guarded by one mutex, which the
+// player's thread holds to take commands, to run the frames due (quick: drawing is the slow
+// part) and to hand a frame over, never while it reads a file or draws. A frame crosses as
+// pixels only: the player's thread copies what changed into the shared picture and the owner
+// copies it out into its own, both under the mutex, so that no image's memory or count is
+// ever held by both threads (ThreadSanitizer cannot see Qt's counts). The copies are of the
+// changed rectangles alone, which for a movie that moves a little are a small part of it.
+// The owner hears of a new frame by a call it gives, made under the mutex, so that no call
+// comes after the owner withdrew it.
+//
+// The thread sleeps from one frame to the next, and for good while nothing is to be done:
+// while paused, and while the movie rests (no timeline plays and no action ran), since each
+// frame would then leave it as it is. The frames that fall due meanwhile are counted by the
+// clock rather than run.
 //
 // A new file does not blank what is on show: the last frame stays until the new movie's
 // first frame replaces it, so changing movies never flashes the default white between them.
@@ -22,6 +30,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -37,10 +46,7 @@ class PlayerThread {
 public:
     // What the owner sees of the movie.
     struct Shown {
-        // The last frame drawn; null before the first. It stays across a load until the new
-        // movie's first frame replaces it.
-        QImage image;
-        // Whether the image is of the file set last, read since it was set.
+        // Whether the picture is of the file set last, read since it was set.
         bool current = false;
         // 1-based frame of the main timeline shown; 0 without a movie.
         int currentFrame = 0;
@@ -50,6 +56,7 @@ public:
         // The colour of the movie read last, known as soon as it is read.
         std::optional<QColor> movieBackground;
         // Frames handed over since the player started: it tells a new frame from other news.
+        // A frame that changed no pixel is not handed over and not counted.
         qint64 framesDrawn = 0;
     };
 
@@ -70,8 +77,16 @@ public:
     void setPicture(const QSize& size, const std::optional<QColor>& background);
     // For tests: called on the player's thread before each frame is drawn.
     void setBeforeDrawing(std::function<void()> hook);
+    // For tests: stands in for the renderer's account of the device pixels a frame changed,
+    // given the frame drawn and that account, on the player's thread.
+    using ChangeReport = std::function<QRegion(const QImage& frame, const QRegion& changed)>;
+    void setChangeReport(ChangeReport report);
 
     Shown shown() const;
+    // Brings `picture`, an image of the owner's own, up to date with the last frame handed
+    // over: copies the device pixels changed since it last did, or the whole frame when the
+    // size differs, and returns them; empty when nothing changed or no frame has been drawn.
+    QRegion takePicture(QImage& picture) const;
     // Waits, at most `most`, until the file set last has been read or found unreadable;
     // false if it still is not.
     bool waitUntilRead(std::chrono::milliseconds most) const;

@@ -1,6 +1,7 @@
 #include "swf/PlayerWidget.h"
 
 #include <QFileInfo>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSocketNotifier>
 
@@ -78,13 +79,40 @@ PlayerWidget::~PlayerWidget() = default;
 
 void PlayerWidget::takeNews()
 {
-    update();
+    // Without a picture, the news may be the colour of a movie just read.
+    if (picture_.isNull())
+        update();
+    present(player_.takePicture(picture_));
     // The news may be only that the file was read, which shows no new frame.
     const qint64 drawn = player_.shown().framesDrawn;
     if (drawn != framesHeard_) {
         framesHeard_ = drawn;
         emit frameShown();
     }
+}
+
+void PlayerWidget::present(const QRegion& changed)
+{
+    if (changed.isEmpty() || size().isEmpty())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    picture_.setDevicePixelRatio(ratio);
+    // A picture of another size, drawn before a resize, is shown stretched until the next
+    // frame; only one drawn for this size lies pixel for pixel where a presenter puts it.
+    const bool fits = picture_.size() == (QSizeF(size()) * ratio).toSize();
+    const QTransform toWidget = toPicture().inverted();
+    for (const QRect& device : changed) {
+        // Rounded outward: a device pixel a logical one covers in part is repainted whole.
+        const QRect logical = toWidget.mapRect(QRectF(device)).toAlignedRect();
+        if (!(fits && presenter_ && presenter_(picture_, logical)))
+            update(logical);
+    }
+}
+
+QTransform PlayerWidget::toPicture() const
+{
+    // The picture fills the widget, whatever size it was drawn at.
+    return QTransform::fromScale(qreal(picture_.width()) / width(), qreal(picture_.height()) / height());
 }
 
 void PlayerWidget::setMovie(const QString& path)
@@ -115,17 +143,20 @@ QColor PlayerWidget::backgroundColor() const
     return backgroundOverride_.value_or(player_.shown().movieBackground.value_or(Qt::white));
 }
 
-void PlayerWidget::paintEvent(QPaintEvent*)
+void PlayerWidget::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(this);
     // Nothing drawn yet and no colour known: a moment's wait for the file spares a white flash.
-    if (!backgroundOverride_ && player_.shown().image.isNull())
+    if (picture_.isNull() && !backgroundOverride_) {
         player_.waitUntilRead(kFirstPaintWaitsForTheFile);
-    const QImage frame = player_.shown().image;
-    if (frame.isNull())
-        painter.fillRect(rect(), backgroundColor());
-    else
-        painter.drawImage(QRectF(rect()), frame);
+        player_.takePicture(picture_);
+    }
+    QPainter painter(this);
+    const QRect area = event->rect();
+    if (picture_.isNull()) {
+        painter.fillRect(area, backgroundColor());
+        return;
+    }
+    painter.drawImage(QRectF(area), picture_, toPicture().mapRect(QRectF(area)));
 }
 
 void PlayerWidget::showEvent(QShowEvent* event)

@@ -6,14 +6,21 @@
 // minimised.
 //
 // The movie is read, run and drawn on a player thread of the widget's own (PlayerThread),
-// which hands over each frame drawn; the widget shows the last one it has. So however much
-// a movie asks for, the window answers at once: its menus, its buttons and its close box
-// never wait for a frame, and closing it never waits for the movie.
+// which hands over the pixels each frame changed; the widget keeps a picture of its own and
+// shows just those. So however much a movie asks for, the window answers at once: its
+// menus, its buttons and its close box never wait for a frame, and closing it never waits
+// for the movie.
+//
+// What changed goes to the screen through a presenter the owner may give, which writes the
+// pixels to the window without the toolkit's repaint; without one, or where it cannot, the
+// widget repaints just those pixels.
 
 #include "swf/PlayerThread.h"
 
 #include <QColor>
+#include <QImage>
 #include <QString>
+#include <QTransform>
 #include <QWidget>
 
 #include <functional>
@@ -48,11 +55,19 @@ public:
     bool settled() const;
     int currentFrame() const { return player_.shown().currentFrame; }
     qint64 framesAdvanced() const { return player_.shown().framesAdvanced; }
+    // Puts a changed part of the widget's picture on the screen: the picture in device
+    // pixels covering the whole widget and the part in logical pixels. False when it
+    // could not, and the widget repaints that part itself.
+    using Presenter = std::function<bool(const QImage& picture, const QRect& changed)>;
+    void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
+
     // For tests: runs on the player thread before each frame is drawn.
     void setBeforeDrawing(std::function<void()> hook) { player_.setBeforeDrawing(std::move(hook)); }
+    // For tests: stands in for the renderer's account of what each frame changed.
+    void setChangeReport(PlayerThread::ChangeReport report) { player_.setChangeReport(std::move(report)); }
 
 signals:
-    // A newly drawn frame is on show.
+    // A newly drawn frame that changed the picture is on show.
     void frameShown();
 
 protected:
@@ -67,9 +82,16 @@ private:
     void sendPicture();
     // Shows what the player's thread has announced.
     void takeNews();
+    // Brings the device pixels of the picture in `changed` to the screen.
+    void present(const QRegion& changed);
+    // From the widget's logical pixels to the picture's device pixels.
+    QTransform toPicture() const;
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;
+    // The last frame taken from the player, in device pixels; null before the first.
+    QImage picture_;
+    Presenter presenter_;
     // Before the player, so that it outlives the player's last call.
     std::unique_ptr<FrameNotice> frameNotice_;
     qint64 framesHeard_ = 0;

@@ -3,12 +3,14 @@
 #include "SwfBytes.h"
 
 #include "swf/FrameClock.h"
+#include "swf/MoviePlayer.h"
 #include "swf/PlayerWidget.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,7 +21,10 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <semaphore>
+#include <thread>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -86,6 +91,82 @@ QByteArray redMovie(int frames, double rate)
     for (int i = 1; i < frames; ++i)
         movie.showFrame();
     return movie.fws(2000, 2000, rate);
+}
+
+// A red square 25 pixels wide that moves 50 pixels right each frame, four frames at 50 a
+// second on a green stage of 200 x 100 pixels.
+QByteArray movingSquare()
+{
+    swftest::ShapeRecords square;
+    square.moveStyles(0, 0, 0, 1, 0).lineBy(500, 0).lineBy(0, 500).lineBy(-500, 0).lineBy(0, -500);
+    swftest::Movie movie;
+    movie.background(Qt::green).tag(2, swftest::defineShape(1, 1, {kRed}, {}, square)).place(1, 1, 0, 500).showFrame();
+    for (int x = 1000; x < 4000; x += 1000)
+        movie.tag(26, swftest::Bytes().u8(0x05).u16(1).matrix(x, 500)).showFrame();
+    return movie.fws(4000, 2000, 50);
+}
+
+// The frame `frame` of the movie at `path`, drawn whole by a player of its own.
+QImage fullRender(const QString& path, int frame, const QSize& size)
+{
+    swf::MoviePlayer player;
+    player.load(path);
+    while (player.currentFrame() != frame && player.framesAdvanced() < 100)
+        player.advance();
+    return player.render(size, player.movieBackground()).convertToFormat(QImage::Format_RGB32);
+}
+
+// The runs of pixels in which a frame differs from the one before, as the renderer will
+// report them once it redraws only what moved: a row's runs, each a rectangle of its own.
+class ExactChanges {
+public:
+    QRegion operator()(const QImage& frame, const QRegion& changed)
+    {
+        const QImage next = frame.convertToFormat(QImage::Format_RGB32);
+        QRegion differs;
+        if (previous_.size() != next.size()) {
+            differs = changed;
+        } else {
+            for (int y = 0; y < next.height(); ++y) {
+                const auto* now = reinterpret_cast<const QRgb*>(next.constScanLine(y));
+                const auto* before = reinterpret_cast<const QRgb*>(previous_.constScanLine(y));
+                for (int x = 0; x < next.width();) {
+                    int end = x;
+                    while (end < next.width() && now[end] != before[end])
+                        ++end;
+                    if (end > x)
+                        differs += QRect(x, y, end - x, 1);
+                    x = end + 1;
+                }
+            }
+        }
+        previous_ = next;
+        return differs;
+    }
+
+private:
+    QImage previous_;
+};
+
+// The areas of the paint events a widget receives.
+class PaintLog : public QObject {
+public:
+    std::vector<QRect> areas;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            areas.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+};
+
+// Lets the widget's thread hear all the player has said so far, and paint what it asked to.
+void drain()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
 }
 
 class SwfPlayerWidget : public ::testing::Test {
@@ -249,6 +330,103 @@ TEST_F(SwfPlayerWidget, AMovieThatStopsItselfRestsOnItsFrame)
     EXPECT_GE(widget.framesAdvanced(), 6);
     EXPECT_EQ(widget.currentFrame(), 2);
     EXPECT_EQ(widget.grab().toImage().pixelColor(25, 25), kRed);
+    // Frames counted while it rests stop with the movie, as frames run do.
+    widget.hide();
+    const qint64 atHide = widget.framesAdvanced();
+    waitMs(100);
+    EXPECT_EQ(widget.framesAdvanced(), atHide);
+}
+
+class SwfPlayerWidgetChanges : public SwfPlayerWidget, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SwfPlayerWidgetChanges, ThePictureShownIsTheFrameDrawnWhetherChangedWholeOrInParts)
+{
+    if (GetParam()) {
+        const auto exact = std::make_shared<ExactChanges>();
+        widget.setChangeReport([exact](const QImage& frame, const QRegion& changed) { return (*exact)(frame, changed); });
+    }
+    widget.resize(200, 100);
+    const QString path = write("moving.swf", movingSquare());
+    QSignalSpy shown(&widget, &swf::PlayerWidget::frameShown);
+    widget.setMovie(path);
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return shown.count() >= 6; })) << "the square loops";
+    // The widget's thread looks away while frames are drawn: what they changed adds up.
+    std::this_thread::sleep_for(std::chrono::milliseconds(70));
+    widget.hide();
+    ASSERT_TRUE(waitFor([&] {
+        return widget.grab().toImage().convertToFormat(QImage::Format_RGB32) ==
+               fullRender(path, widget.currentFrame(), widget.size());
+    })) << "frame " << widget.currentFrame();
+    // A part repainted alone is that part of the picture.
+    const QRect part(60, 10, 90, 50);
+    QImage painted(widget.size(), QImage::Format_RGB32);
+    painted.fill(Qt::black);
+    widget.render(&painted, part.topLeft(), QRegion(part));
+    EXPECT_EQ(painted.copy(part), fullRender(path, widget.currentFrame(), widget.size()).copy(part));
+}
+
+INSTANTIATE_TEST_SUITE_P(ChangedWholeOrInParts, SwfPlayerWidgetChanges, ::testing::Bool());
+
+TEST_F(SwfPlayerWidget, AFrameThatChangedNothingIsNeitherShownNorPainted)
+{
+    const auto reports = std::make_shared<std::atomic<int>>(0);
+    widget.setChangeReport([reports](const QImage&, const QRegion& changed) {
+        return ++*reports == 1 ? changed : QRegion();
+    });
+    const auto draws = std::make_shared<std::atomic<int>>(0);
+    widget.setBeforeDrawing([draws] { ++*draws; });
+    PaintLog paints;
+    widget.installEventFilter(&paints);
+    widget.resize(200, 100);
+    QSignalSpy shown(&widget, &swf::PlayerWidget::frameShown);
+    // Set before the widget is shown, the movie's first frame is the first drawn.
+    widget.setMovie(write("moving.swf", movingSquare()));
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return shown.count() == 1; }));
+    drain();
+    const std::size_t paintsForTheFirst = paints.areas.size();
+    // The sixth draw starts once the fifth frame has been handed over, or not.
+    ASSERT_TRUE(waitFor([&] { return *draws >= 6; }));
+    drain();
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_EQ(paints.areas.size(), paintsForTheFirst);
+}
+
+TEST_F(SwfPlayerWidget, ThePresenterIsGivenOnlyWhatChangedAndWhereItCannotTheWidgetPaintsOnlyThat)
+{
+    const QRect changed(10, 20, 30, 40);
+    widget.setChangeReport([changed](const QImage&, const QRegion& all) { return all & changed; });
+    struct Presented {
+        std::vector<QRect> areas;
+        bool succeeds = true;
+    };
+    const auto presented = std::make_shared<Presented>();
+    widget.setPresenter([presented](const QImage& picture, const QRect& area) {
+        EXPECT_EQ(picture.size(), QSize(200, 100)) << "the whole picture, in which the area lies";
+        presented->areas.push_back(area);
+        return presented->succeeds;
+    });
+    PaintLog paints;
+    widget.installEventFilter(&paints);
+    widget.resize(200, 100);
+    widget.setMovie(write("moving.swf", movingSquare()));
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return presented->areas.size() >= 4; }));
+    drain();
+    // The first frame is the whole picture, unless the first paint took it.
+    for (std::size_t i = 1; i < presented->areas.size(); ++i)
+        EXPECT_EQ(presented->areas[i], changed) << i;
+    paints.areas.clear();
+    ASSERT_TRUE(waitFor([&] { return presented->areas.size() >= 8; }));
+    drain();
+    EXPECT_TRUE(paints.areas.empty()) << "what the presenter put on the screen is not painted again";
+
+    presented->succeeds = false;
+    paints.areas.clear();
+    ASSERT_TRUE(waitFor([&] { return paints.areas.size() >= 3; }));
+    for (const QRect& area : paints.areas)
+        EXPECT_EQ(area, changed);
 }
 
 TEST(SwfFrameClock, FramesFallDueFromTheStartWithoutDrift)
