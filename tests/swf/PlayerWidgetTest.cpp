@@ -396,7 +396,8 @@ TEST_F(SwfPlayerWidget, AFrameThatChangedNothingIsNeitherShownNorPainted)
 TEST_F(SwfPlayerWidget, ThePresenterIsGivenOnlyWhatChangedAndWhereItCannotTheWidgetPaintsOnlyThat)
 {
     const QRect changed(10, 20, 30, 40);
-    widget.setChangeReport([changed](const QImage&, const QRegion& all) { return all & changed; });
+    // Every frame reports the same rectangle, whatever the renderer found.
+    widget.setChangeReport([changed](const QImage&, const QRegion&) { return QRegion(changed); });
     struct Presented {
         std::vector<QRect> areas;
         bool succeeds = true;
