@@ -55,40 +55,55 @@ void ScanlineFill::fill(const QPainterPath& path, const QTransform& toDevice, QR
     if (bounds_.isEmpty() || qAlpha(premultiplied) == 0 || !buildEdges(path, toDevice))
         return;
     const bool winding = path.fillRule() == Qt::WindingFill;
-    // Crossings are held just outside the clip before they become columns.
-    const double leftmost = bounds_.left() - 1.0;
-    const double rightmost = bounds_.right() + 1.0;
     std::size_t next = 0;
     active_.clear();
     int row = edges_.empty() ? bounds_.bottom() + 1 : edges_.front().firstRow;
-    while (row <= bounds_.bottom() && (next < edges_.size() || !active_.empty())) {
+    for (; row <= bounds_.bottom() && (next < edges_.size() || !active_.empty()); ++row) {
         if (active_.empty())
             row = std::max(row, edges_[next].firstRow);
         while (next < edges_.size() && edges_[next].firstRow <= row)
-            active_.push_back(&edges_[next++]);
-        // The edges that end above the row leave, the rest cross its centre.
-        const double centre = row + 0.5;
-        std::size_t kept = 0;
-        for (Edge* edge : active_) {
-            if (edge->lastRow < row)
-                continue;
-            edge->x = std::clamp(edge->xTop + (centre - edge->yTop) * edge->slope, edge->xLeast, edge->xMost);
-            active_[kept++] = edge;
-        }
-        active_.resize(kept);
-        sortActive();
-        int inside = 0;
-        int spanStart = 0;
-        for (const Edge* edge : active_) {
-            const bool wasInside = winding ? inside != 0 : (inside & 1) != 0;
-            inside += winding ? edge->direction : 1;
-            const bool isInside = winding ? inside != 0 : (inside & 1) != 0;
-            if (!wasInside && isInside)
-                spanStart = firstCentrePast(std::clamp(edge->x, leftmost, rightmost));
-            else if (wasInside && !isInside)
-                fillSpan(row, spanStart, firstCentrePast(std::clamp(edge->x, leftmost, rightmost)), premultiplied);
-        }
-        ++row;
+            active_.push_back({0, &edges_[next++]});
+        crossRow(row);
+        fillRow(row, winding, premultiplied);
+    }
+}
+
+void ScanlineFill::crossRow(int row)
+{
+    const double centre = row + 0.5;
+    std::size_t kept = 0;
+    for (const Crossing& crossing : active_) {
+        const Edge& edge = *crossing.edge;
+        if (edge.lastRow >= row)
+            active_[kept++] = {std::clamp(edge.xTop + (centre - edge.yTop) * edge.slope, edge.xLeast, edge.xMost), &edge};
+    }
+    active_.resize(kept);
+    sortActive();
+}
+
+void ScanlineFill::fillRow(int row, bool winding, QRgb premultiplied)
+{
+    // Crossings are held just outside the clip before they become columns.
+    const double leftmost = bounds_.left() - 1.0;
+    const double rightmost = bounds_.right() + 1.0;
+    const auto columnOf = [&](const Crossing& crossing) {
+        return firstCentrePast(std::clamp(crossing.x, leftmost, rightmost));
+    };
+    if (!winding) {
+        // Edges come in closed loops: every row meets an even number of them.
+        for (std::size_t i = 0; i + 1 < active_.size(); i += 2)
+            fillSpan(row, columnOf(active_[i]), columnOf(active_[i + 1]), premultiplied);
+        return;
+    }
+    int turns = 0;
+    int spanStart = 0;
+    for (const Crossing& crossing : active_) {
+        const int before = turns;
+        turns += crossing.edge->direction;
+        if (before == 0)
+            spanStart = columnOf(crossing);
+        else if (turns == 0)
+            fillSpan(row, spanStart, columnOf(crossing), premultiplied);
     }
 }
 
@@ -108,7 +123,11 @@ bool ScanlineFill::buildEdges(const QPainterPath& path, const QTransform& toDevi
         for (qsizetype i = 0; i < polygon.size(); ++i)
             addEdge(polygon[i], polygon[(i + 1) % polygon.size()]);
     }
-    std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
+    // Edges that start on one row lie in memory in the order they cross it, which the rows
+    // below mostly keep: walked in that order, they are read as they lie.
+    std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) {
+        return a.firstRow != b.firstRow ? a.firstRow < b.firstRow : a.xTop < b.xTop;
+    });
     return true;
 }
 
@@ -145,29 +164,31 @@ void ScanlineFill::addEdge(const QPointF& from, const QPointF& to)
 
 void ScanlineFill::sortActive()
 {
-    const auto before = [](const Edge* a, const Edge* b) { return a->x < b->x; };
+    const auto before = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
     // From one row to the next few edges change places; many do only where edges cross in
     // numbers, and past a few moves an edge a full sort is cheaper.
     const std::size_t mostMoves = 8 * active_.size();
     std::size_t moves = 0;
     for (std::size_t i = 1; i < active_.size(); ++i) {
-        Edge* edge = active_[i];
+        const Crossing crossing = active_[i];
         std::size_t j = i;
-        while (j > 0 && before(edge, active_[j - 1])) {
+        while (j > 0 && before(crossing, active_[j - 1])) {
             active_[j] = active_[j - 1];
             --j;
             if (++moves > mostMoves) {
-                active_[j] = edge;
+                active_[j] = crossing;
                 std::sort(active_.begin(), active_.end(), before);
                 return;
             }
         }
-        active_[j] = edge;
+        active_[j] = crossing;
     }
 }
 
 void ScanlineFill::fillSpan(int row, int from, int to, QRgb premultiplied)
 {
+    if (from >= to)
+        return;
     auto* line = reinterpret_cast<QRgb*>(pixels_ + qsizetype(row) * bytesPerLine_);
     const quint32 transparency = 255 - qAlpha(premultiplied);
     for (const QRect& rect : clip_) {

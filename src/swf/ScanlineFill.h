@@ -19,13 +19,13 @@ namespace swf {
 class ScanlineFill {
 public:
     // Draws into image, which must be Format_ARGB32_Premultiplied and keep its pixels while
-    // this lives, only within the clip's rectangles (those outside the image count for their part
-    // inside it).
+    // this lives, only within the clip's rectangles (those reaching outside the image for
+    // their part inside it).
     ScanlineFill(QImage& image, const std::vector<QRect>& clip);
 
-    // Fills path, mapped by toDevice into the image's pixels, with colour laid over what is
-    // there (source over). Curves are flattened finely enough that no pixel tells; a path
-    // whose points map to no finite place draws nothing.
+    // Fills path, mapped by toDevice into the image's pixels, with the premultiplied colour
+    // laid over what is there (source over). Curves are flattened to the points Qt's aliased
+    // fill takes; a path with a point that maps to no finite place draws nothing.
     void fill(const QPainterPath& path, const QTransform& toDevice, QRgb premultiplied);
 
 private:
@@ -40,14 +40,23 @@ private:
         int lastRow = 0;
         // +1 going down the image, -1 going up.
         int direction = 0;
-        double x = 0;
+    };
+    // Where an edge crosses the centre of the row being filled. Sorting and walking the row
+    // move these small records only.
+    struct Crossing {
+        double x;
+        const Edge* edge;
     };
 
     // The edges crossing a pixel row's centre inside the clip, ordered by first row; false
     // when a point is not finite.
     bool buildEdges(const QPainterPath& path, const QTransform& toDevice);
     void addEdge(const QPointF& from, const QPointF& to);
-    // Orders the active edges by their crossing, cheaply when the order barely changed since
+    // Lets the edges that end above row go and finds where the rest cross its centre.
+    void crossRow(int row);
+    // Fills the row between the crossings that take it inside and those that take it out.
+    void fillRow(int row, bool winding, QRgb premultiplied);
+    // Orders the active edges by where they cross, cheaply when the order barely changed since
     // the row before.
     void sortActive();
     void fillSpan(int row, int from, int to, QRgb premultiplied);
@@ -57,7 +66,7 @@ private:
     std::vector<QRect> clip_;
     QRect bounds_;
     std::vector<Edge> edges_;
-    std::vector<Edge*> active_;
+    std::vector<Crossing> active_;
 };
 
 } // namespace swf
