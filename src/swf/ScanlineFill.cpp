@@ -18,8 +18,8 @@ QRgb scaled(QRgb pixel, quint32 alpha)
     return redBlue | alphaGreen;
 }
 
-// Qt's aliased rasteriser takes curves flattened to within about a quarter of a pixel;
-// flattening to within half a unit in a space twice as fine lands on the points it takes.
+// Qt flattens curves to within a quarter of a pixel where QPainterPath flattens them to
+// within half a unit: in a space twice as fine they land on the same points.
 constexpr double kFlatteningScale = 2;
 // It holds points in 64ths of a pixel: rounded so, edges pass centres on the side they pass
 // them there.
@@ -111,11 +111,17 @@ bool ScanlineFill::buildEdges(const QPainterPath& path, const QTransform& toDevi
 {
     edges_.clear();
     edges_.reserve(static_cast<std::size_t>(path.elementCount()) + 1);
-    const QTransform finer = toDevice * QTransform::fromScale(kFlatteningScale, kFlatteningScale);
-    for (QPolygonF polygon : path.toSubpathPolygons(finer)) {
+    // Flattened, as Qt does, before the transform, with pixels measured along the path as
+    // the transform's longest stretch of a step along x or y makes them.
+    const double stretch = std::sqrt(std::max(toDevice.m11() * toDevice.m11() + toDevice.m12() * toDevice.m12(),
+                                              toDevice.m21() * toDevice.m21() + toDevice.m22() * toDevice.m22()));
+    const double finer = kFlatteningScale * (stretch > 0 ? stretch : 1.0);
+    const QTransform fromFiner = QTransform::fromScale(1 / finer, 1 / finer) * toDevice;
+    for (QPolygonF polygon : path.toSubpathPolygons(QTransform::fromScale(finer, finer))) {
         for (QPointF& point : polygon) {
-            point = QPointF(std::round(point.x() * kSubpixels / kFlatteningScale) / kSubpixels,
-                            std::round(point.y() * kSubpixels / kFlatteningScale) / kSubpixels);
+            const QPointF device = fromFiner.map(point);
+            point = QPointF(std::round(device.x() * kSubpixels) / kSubpixels,
+                            std::round(device.y() * kSubpixels) / kSubpixels);
             if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
                 return false;
         }

@@ -64,14 +64,11 @@ QPainterPath star(Qt::FillRule rule)
     return path;
 }
 
-// A square with a square inside it, traced the same way round or the other.
-QPainterPath framed(bool sameWay, Qt::FillRule rule)
+// A square with a square inside it traced the other way round: a hole under either rule.
+QPainterPath framed(Qt::FillRule rule)
 {
     QPainterPath path = polygon({{4.2, 5.1}, {58.7, 4.4}, {59.3, 57.6}, {5.5, 58.9}}, rule);
-    if (sameWay)
-        path.addPolygon(QPolygonF({{20.3, 21.6}, {40.1, 20.2}, {41.7, 42.8}, {19.9, 40.4}}));
-    else
-        path.addPolygon(QPolygonF({{20.3, 21.6}, {19.9, 40.4}, {41.7, 42.8}, {40.1, 20.2}}));
+    path.addPolygon(QPolygonF({{20.3, 21.6}, {19.9, 40.4}, {41.7, 42.8}, {40.1, 20.2}}));
     path.closeSubpath();
     return path;
 }
@@ -83,13 +80,6 @@ QPainterPath curves()
     path.quadTo(20.7, -8.1, 57.9, 12.4);
     path.cubicTo(70.2, 40.8, 30.6, 75.3, 10.1, 55.5);
     path.quadTo(30.4, 35.3, 6.3, 30.2);
-    return path;
-}
-
-QPainterPath ellipse()
-{
-    QPainterPath path;
-    path.addEllipse(QPointF(32, 32), 25, 17);
     return path;
 }
 
@@ -106,7 +96,6 @@ struct Case {
 const QRect kAll(0, 0, kSide, kSide);
 
 const Case kCases[] = {
-    {"triangle on whole pixels", [] { return polygon({{3, 2}, {50, 10}, {20, 60}}); }, {}, kAll, Qt::red, 0},
     {"triangle between pixels", [] { return polygon({{3.37, 2.81}, {50.12, 10.55}, {20.93, 60.04}}); }, {}, kAll,
      Qt::red, 0},
     // A corner on a pixel's centre: Qt's rasteriser takes that pixel on one side of it.
@@ -116,26 +105,19 @@ const Case kCases[] = {
      {}, kAll, Qt::blue, 0},
     {"star odd-even", [] { return star(Qt::OddEvenFill); }, {}, kAll, Qt::green, 0},
     {"star winding", [] { return star(Qt::WindingFill); }, {}, kAll, Qt::green, 0},
-    {"hole traced the same way, odd-even", [] { return framed(true, Qt::OddEvenFill); }, {}, kAll, Qt::black, 0},
-    {"hole traced the same way, winding", [] { return framed(true, Qt::WindingFill); }, {}, kAll, Qt::black, 0},
-    {"hole traced the other way, winding", [] { return framed(false, Qt::WindingFill); }, {}, kAll, Qt::black, 0},
+    {"hole odd-even", [] { return framed(Qt::OddEvenFill); }, {}, kAll, Qt::black, 0},
+    {"hole winding", [] { return framed(Qt::WindingFill); }, {}, kAll, Qt::black, 0},
     // Flattened to within what Qt flattens to, but not always by the same steps: a pixel
     // where a curve passes a centre within a fraction of a pixel.
     {"curves", curves, {}, kAll, Qt::darkCyan, 1},
-    {"ellipse", ellipse, {}, kAll, Qt::black, 1},
-    {"ellipse turned", ellipse, QTransform().rotate(17), kAll, Qt::black, 1},
-    {"twips to pixels", [] { return polygon({{100, 50}, {1000, 220}, {420, 1250}}); },
-     QTransform(0.05, 0, 0, 0.05, 0.37, -0.61), kAll, Qt::red, 0},
-    {"partly outside the clip", [] { return polygon({{-30.2, -10.7}, {90.6, 20.3}, {10.1, 95.8}}); }, {},
-     QRect(10, 12, 40, 37), Qt::magenta, 0},
+    {"curves turned and scaled", curves, QTransform().rotate(17).scale(0.6, 0.8), kAll, Qt::black, 1},
+    {"partly outside the clip", [] { return polygon({{-30.2, -10.7}, {90.6, 20.3}, {10.1, 95.8}}); },
+     QTransform(0.9, 0.1, 0, 1.1, 0.37, -0.61), QRect(10, 12, 40, 37), Qt::magenta, 0},
     {"sliver thinner than a pixel", [] { return polygon({{2.1, 3.3}, {61.4, 50.2}, {61.6, 50.1}}); }, {}, kAll,
-     Qt::red, 0},
-    {"sliver upright", [] { return polygon({{30.4, 1.2}, {30.7, 1.2}, {30.7, 62.9}, {30.4, 62.9}}); }, {}, kAll,
      Qt::red, 0},
     {"huge coordinates", [] { return polygon({{-1e6, -1e6}, {1e6, -3e5}, {20, 1e7}}); }, {}, kAll, Qt::red, 0},
     // Translucent colours, blended over what lies there as Qt blends them.
     {"half red", [] { return star(Qt::WindingFill); }, {}, kAll, QColor(255, 0, 0, 128), 0},
-    {"faint blue", [] { return star(Qt::WindingFill); }, {}, kAll, QColor(10, 20, 200, 77), 0},
     {"almost clear", [] { return star(Qt::WindingFill); }, {}, kAll, QColor(250, 251, 3, 1), 0},
     {"almost opaque", [] { return star(Qt::WindingFill); }, {}, kAll, QColor(128, 128, 128, 254), 0},
 };
