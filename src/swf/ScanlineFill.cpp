@@ -1,6 +1,7 @@
 #include "swf/ScanlineFill.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace swf {
@@ -71,11 +72,16 @@ void ScanlineFill::fill(const QPainterPath& path, const QTransform& toDevice, QR
 void ScanlineFill::crossRow(int row)
 {
     const double centre = row + 0.5;
+    // Crossings are held just outside the clip before they become columns.
+    const double leftmost = bounds_.left() - 1.0;
+    const double rightmost = bounds_.right() + 1.0;
     std::size_t kept = 0;
     for (const Crossing& crossing : active_) {
         const Edge& edge = *crossing.edge;
-        if (edge.lastRow >= row)
-            active_[kept++] = {std::clamp(edge.xTop + (centre - edge.yTop) * edge.slope, edge.xLeast, edge.xMost), &edge};
+        if (edge.lastRow < row)
+            continue;
+        const double x = std::clamp(edge.xTop + (centre - edge.yTop) * edge.slope, edge.xLeast, edge.xMost);
+        active_[kept++] = {firstCentrePast(std::clamp(x, leftmost, rightmost)), &edge};
     }
     active_.resize(kept);
     sortActive();
@@ -83,16 +89,10 @@ void ScanlineFill::crossRow(int row)
 
 void ScanlineFill::fillRow(int row, bool winding, QRgb premultiplied)
 {
-    // Crossings are held just outside the clip before they become columns.
-    const double leftmost = bounds_.left() - 1.0;
-    const double rightmost = bounds_.right() + 1.0;
-    const auto columnOf = [&](const Crossing& crossing) {
-        return firstCentrePast(std::clamp(crossing.x, leftmost, rightmost));
-    };
     if (!winding) {
         // Edges come in closed loops: every row meets an even number of them.
         for (std::size_t i = 0; i + 1 < active_.size(); i += 2)
-            fillSpan(row, columnOf(active_[i]), columnOf(active_[i + 1]), premultiplied);
+            fillSpan(row, active_[i].column, active_[i + 1].column, premultiplied);
         return;
     }
     int turns = 0;
@@ -101,9 +101,9 @@ void ScanlineFill::fillRow(int row, bool winding, QRgb premultiplied)
         const int before = turns;
         turns += crossing.edge->direction;
         if (before == 0)
-            spanStart = columnOf(crossing);
+            spanStart = crossing.column;
         else if (turns == 0)
-            fillSpan(row, spanStart, columnOf(crossing), premultiplied);
+            fillSpan(row, spanStart, crossing.column, premultiplied);
     }
 }
 
@@ -170,24 +170,43 @@ void ScanlineFill::addEdge(const QPointF& from, const QPointF& to)
 
 void ScanlineFill::sortActive()
 {
-    const auto before = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
-    // From one row to the next few edges change places; many do only where edges cross in
-    // numbers, and past a few moves an edge a full sort is cheaper.
+    // From one row to the next few edges change places, and moving those few is cheap;
+    // where edges cross in numbers, past a few moves an edge, sorting afresh is cheaper.
     const std::size_t mostMoves = 8 * active_.size();
     std::size_t moves = 0;
     for (std::size_t i = 1; i < active_.size(); ++i) {
         const Crossing crossing = active_[i];
         std::size_t j = i;
-        while (j > 0 && before(crossing, active_[j - 1])) {
+        for (; j > 0 && crossing.column < active_[j - 1].column; --j)
             active_[j] = active_[j - 1];
-            --j;
-            if (++moves > mostMoves) {
-                active_[j] = crossing;
-                std::sort(active_.begin(), active_.end(), before);
-                return;
-            }
-        }
         active_[j] = crossing;
+        moves += i - j;
+        if (moves > mostMoves) {
+            sortByColumn();
+            return;
+        }
+    }
+}
+
+void ScanlineFill::sortByColumn()
+{
+    // Columns lie within a pixel of the clip: counted out a byte at a time, two rounds sort
+    // them in time that grows with their number alone.
+    const int least = bounds_.left() - 1;
+    if (bounds_.width() + 2 >= 1 << 16) {
+        std::sort(active_.begin(), active_.end(), [](const Crossing& a, const Crossing& b) { return a.column < b.column; });
+        return;
+    }
+    sorted_.resize(active_.size());
+    for (const int shift : {0, 8}) {
+        std::array<std::size_t, 257> starts{};
+        for (const Crossing& crossing : active_)
+            ++starts[(((crossing.column - least) >> shift) & 0xff) + 1];
+        for (std::size_t i = 1; i < starts.size(); ++i)
+            starts[i] += starts[i - 1];
+        for (const Crossing& crossing : active_)
+            sorted_[starts[((crossing.column - least) >> shift) & 0xff]++] = crossing;
+        active_.swap(sorted_);
     }
 }
 

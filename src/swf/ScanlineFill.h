@@ -41,10 +41,12 @@ private:
         // +1 going down the image, -1 going up.
         int direction = 0;
     };
-    // Where an edge crosses the centre of the row being filled. Sorting and walking the row
-    // move these small records only.
+    // The first pixel right of where an edge crosses the centre of the row being filled:
+    // pixels whose centres share one side of every edge share a fill, whatever order the
+    // edges crossing between two centres come in. Sorting and walking the row move these
+    // small records only.
     struct Crossing {
-        double x;
+        int column;
         const Edge* edge;
     };
 
@@ -59,6 +61,8 @@ private:
     // Orders the active edges by where they cross, cheaply when the order barely changed since
     // the row before.
     void sortActive();
+    // The same for a row whose edges came in any order.
+    void sortByColumn();
     void fillSpan(int row, int from, int to, QRgb premultiplied);
 
     uchar* pixels_;
@@ -67,6 +71,7 @@ private:
     QRect bounds_;
     std::vector<Edge> edges_;
     std::vector<Crossing> active_;
+    std::vector<Crossing> sorted_;
 };
 
 } // namespace swf
