@@ -1,5 +1,6 @@
 #include "swf/Renderer.h"
 
+#include "swf/DrawFill.h"
 #include "swf/DrawnBounds.h"
 #include "swf/StrokeOutline.h"
 
@@ -553,8 +554,7 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
         for (const auto& [colour, path] : text->runs) {
             if (!spend(fillWork(inner.device, path, toDevice, false)) || !inner.paint)
                 continue;
-            painter.setBrush(inner.mask ? QColor(Qt::white) : inner.colour.apply(colour));
-            painter.drawPath(path);
+            drawFill(painter, path, inner.mask ? QColor(Qt::white) : inner.colour.apply(colour));
         }
     } else if (const auto* bitmap = std::get_if<BitmapCharacter>(character)) {
         const QTransform toDevice = QTransform::fromScale(20, 20) * inner.transform;
@@ -606,12 +606,10 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
                 const QTransform toDevice = context.unshifted();
                 brush.setTransform(brush.transform() * toDevice);
                 painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
-                painter.setBrush(brush);
-                painter.drawPath(outline(path, style, pixels, &toDevice));
+                drawFill(painter, outline(path, style, pixels, &toDevice), brush);
                 painter.setTransform(context.transform);
             } else {
-                painter.setBrush(brush);
-                painter.drawPath(outline(path, style, pixels / pixelsPerTwip, nullptr));
+                drawFill(painter, outline(path, style, pixels / pixelsPerTwip, nullptr), brush);
             }
         }
     }
@@ -707,8 +705,7 @@ void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillS
             return;
         }
     }
-    painter.setBrush(brushFor(style, context));
-    painter.drawPath(path);
+    drawFill(painter, path, brushFor(style, context));
 }
 
 bool Renderer::spend(double work) const

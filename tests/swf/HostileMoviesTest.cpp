@@ -52,6 +52,7 @@ struct Decision {
 const Decision kDecisions[] = {
     // Edges that cross the whole stage, drawn or dropped while drawing: the object stays.
     {"crossing-edges-5000.swf", nullptr, 1},
+    {"zigzag-edges-5000.swf", nullptr, 1},
     {"stroked-edges-10000.swf", nullptr, 1},
     {"stroked-edges-20000.swf", nullptr, 1},
     {"stroked-edges-100000.swf", nullptr, 1},

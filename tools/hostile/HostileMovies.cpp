@@ -65,6 +65,26 @@ std::vector<std::uint8_t> crossingEdges(int count, bool stroked)
     return oneFrame(movie);
 }
 
+// A sawtooth along the stage: points alternately on two heights 100 pixel rows apart, a
+// fraction of a pixel from one to the next, so that every edge is about 100 rows high and
+// every row of the band meets every edge.
+std::vector<std::uint8_t> zigzag(int edges)
+{
+    constexpr std::int32_t kTop = 100 * 20;
+    constexpr std::int32_t kBottom = 200 * 20;
+    std::vector<Point> points;
+    points.reserve(static_cast<std::size_t>(edges));
+    for (int i = 0; i < edges; ++i) {
+        const auto x = static_cast<std::int32_t>(std::int64_t{i} * kWidth / edges);
+        points.push_back({x, i % 2 == 0 ? kTop : kBottom});
+    }
+    MovieBuilder movie = newMovie();
+    ShapeBuilder shape;
+    shape.polygon(points, shape.addFill(Fill::solid({40, 120, 200, 255})));
+    placeAt(movie.root(), 1, movie.defineShape(shape.shape()));
+    return oneFrame(movie);
+}
+
 // Each level places the level below twice: 2^29 squares asked for. Replacing, the second
 // placement takes the first one's depth: few objects are alive at once, but as many are made.
 std::vector<std::uint8_t> spriteTree(bool replacing)
@@ -194,6 +214,8 @@ const std::vector<HostileMovie>& hostileMovies()
     static const std::vector<HostileMovie> movies = {
         {"crossing-edges-5000.swf", "one shape, 5,000 edges crossing the stage",
          [] { return crossingEdges(5000, false); }},
+        {"zigzag-edges-5000.swf", "one shape, a zigzag of 5,000 edges each about 100 rows high",
+         [] { return zigzag(5000); }},
         {"stroked-edges-10000.swf", "10,000 stroked edges crossing the stage",
          [] { return crossingEdges(10000, true); }},
         {"stroked-edges-20000.swf", "20,000 stroked edges crossing the stage",
