@@ -78,6 +78,16 @@ struct PlayerThread::Shared {
         return any;
     }
 
+    // Tells the owner there is news. Called with `mutex` let go: the owner's thread, woken
+    // at once, would otherwise find it held and sleep again until the player's thread
+    // reaches its wait, a second wake-up every frame.
+    void tell()
+    {
+        const std::lock_guard lock(newsMutex);
+        if (news)
+            news();
+    }
+
     mutable std::mutex mutex;
     std::condition_variable_any wake;
     // Tells the owner that a file has been read.
@@ -88,7 +98,6 @@ struct PlayerThread::Shared {
     QSize size;
     std::optional<QColor> background;
     bool pictureChanged = false;
-    std::function<void()> news;
     std::function<void()> beforeDrawing;
     ChangeReport changeReport;
     // From the player's thread.
@@ -97,12 +106,15 @@ struct PlayerThread::Shared {
     QImage picture;
     QRegion pending;
     std::optional<Rest> rest;
+    // Guards news alone, so that the owner can let it go while the player's thread tells.
+    std::mutex newsMutex;
+    std::function<void()> news;
 };
 
 PlayerThread::PlayerThread(std::function<void()> news) : shared_(std::make_shared<Shared>())
 {
     {
-        const std::lock_guard lock(shared_->mutex);
+        const std::lock_guard lock(shared_->newsMutex);
         shared_->news = std::move(news);
     }
     startOnDrawingPool([shared = shared_, stop = stop_.get_token()] { run(stop, shared); });
@@ -111,8 +123,11 @@ PlayerThread::PlayerThread(std::function<void()> news) : shared_(std::make_share
 PlayerThread::~PlayerThread()
 {
     {
-        const std::lock_guard lock(shared_->mutex);
+        const std::lock_guard lock(shared_->newsMutex);
         shared_->news = nullptr;
+    }
+    {
+        const std::lock_guard lock(shared_->mutex);
         shared_->beforeDrawing = nullptr;
     }
     stop_.request_stop();
@@ -242,8 +257,9 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
                 player.movie() != nullptr ? std::optional(player.movie()->background) : std::nullopt;
             shared->read.notify_all();
             // The owner may paint the new movie's colour while its first frame is drawn.
-            if (shared->news)
-                shared->news();
+            lock.unlock();
+            shared->tell();
+            lock.lock();
             clockRunning = false;
             redraw = true;
             resting = false;
@@ -298,8 +314,9 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
             const bool wasCurrent = std::exchange(shared->shown.current, true);
             if (shared->handOver(image, changed) || !wasCurrent) {
                 ++shared->shown.framesDrawn;
-                if (shared->news)
-                    shared->news();
+                lock.unlock();
+                shared->tell();
+                lock.lock();
             }
             // Commands may have come while drawing.
             continue;
