@@ -4,6 +4,10 @@
 #include <array>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace swf {
 
 namespace {
@@ -35,6 +39,32 @@ int firstCentrePast(double v)
     const double shifted = v + 0.5;
     const int truncated = static_cast<int>(shifted);
     return truncated > shifted ? truncated - 1 : truncated;
+}
+
+// Lays the premultiplied colour over count pixels, whose own colour is left at transparency
+// / 255 of what it was: four at a time where the processor allows, with the rounding of
+// scaled() in each 16-bit lane.
+void layOver(QRgb* pixels, int count, QRgb premultiplied, quint32 transparency)
+{
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i factor = _mm_set1_epi16(static_cast<short>(transparency));
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i colour = _mm_set1_epi32(static_cast<int>(premultiplied));
+    const auto scale = [&](__m128i lanes) {
+        const __m128i product = _mm_add_epi16(_mm_mullo_epi16(lanes, factor), half);
+        return _mm_srli_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), 8);
+    };
+    for (; x + 4 <= count; x += 4) {
+        auto* at = reinterpret_cast<__m128i*>(pixels + x);
+        const __m128i under = _mm_loadu_si128(at);
+        const __m128i kept = _mm_packus_epi16(scale(_mm_unpacklo_epi8(under, zero)), scale(_mm_unpackhi_epi8(under, zero)));
+        _mm_storeu_si128(at, _mm_add_epi8(kept, colour));
+    }
+#endif
+    for (; x < count; ++x)
+        pixels[x] = premultiplied + scaled(pixels[x], transparency);
 }
 
 } // namespace
@@ -227,8 +257,7 @@ void ScanlineFill::fillSpan(int row, int from, int to, QRgb premultiplied)
             std::fill(line + left, line + right, premultiplied);
             continue;
         }
-        for (int x = left; x < right; ++x)
-            line[x] = premultiplied + scaled(line[x], transparency);
+        layOver(line + left, right - left, premultiplied, transparency);
     }
 }
 
