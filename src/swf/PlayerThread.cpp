@@ -78,14 +78,18 @@ struct PlayerThread::Shared {
         return any;
     }
 
-    // Tells the owner there is news. Called with `mutex` let go: the owner's thread, woken
-    // at once, would otherwise find it held and sleep again until the player's thread
-    // reaches its wait, a second wake-up every frame.
-    void tell()
+    // Tells the owner there is news, letting `mutex` (held by `held`) go meanwhile: the
+    // owner's thread, woken at once, would otherwise find it held and sleep again until
+    // the player's thread reaches its wait, a second wake-up every frame.
+    void tell(std::unique_lock<std::mutex>& held)
     {
-        const std::lock_guard lock(newsMutex);
-        if (news)
-            news();
+        held.unlock();
+        {
+            const std::lock_guard lock(newsMutex);
+            if (news)
+                news();
+        }
+        held.lock();
     }
 
     mutable std::mutex mutex;
@@ -257,9 +261,7 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
                 player.movie() != nullptr ? std::optional(player.movie()->background) : std::nullopt;
             shared->read.notify_all();
             // The owner may paint the new movie's colour while its first frame is drawn.
-            lock.unlock();
-            shared->tell();
-            lock.lock();
+            shared->tell(lock);
             clockRunning = false;
             redraw = true;
             resting = false;
@@ -314,9 +316,7 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
             const bool wasCurrent = std::exchange(shared->shown.current, true);
             if (shared->handOver(image, changed) || !wasCurrent) {
                 ++shared->shown.framesDrawn;
-                lock.unlock();
-                shared->tell();
-                lock.lock();
+                shared->tell(lock);
             }
             // Commands may have come while drawing.
             continue;
