@@ -12,6 +12,8 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -181,6 +183,17 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, 
     }
 }
 
+// The pixels of area from source to result, of one size.
+void copy(const QImage& source, QImage& result, const QRegion& area)
+{
+    for (const QRect& rect : area) {
+        const auto bytes = static_cast<std::size_t>(rect.width()) * sizeof(QRgb);
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            std::memcpy(reinterpret_cast<QRgb*>(result.scanLine(y)) + rect.left(),
+                        reinterpret_cast<const QRgb*>(source.constScanLine(y)) + rect.left(), bytes);
+    }
+}
+
 // Keeps image at size, allocating only when the size changes: a playing movie draws every
 // frame into the same memory. A picture still shared, as the frame last handed to the
 // player's owner is, is left to its holders: drawing into it would first copy every pixel
@@ -234,8 +247,30 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         background_ = background;
         border_ = border;
     }
-    changed_ = damage_.compare(drawnLeaves(root, size), whole);
-    if (!changed_.isEmpty()) {
+    std::vector<DrawnLeaf> leaves = drawnLeaves(root, size);
+    const bool once = drawnInOneGo(leaves);
+    if (once != once_) {
+        // The two ways round give an edge's pixels a level apart here and there: a frame drawn
+        // the other way than the last is drawn whole.
+        damage_.forget();
+        once_ = once;
+    }
+    changed_ = damage_.compare(std::move(leaves), whole);
+    if (once) {
+        // Drawn straight into the frame. One still held by the last frame's taker is left to
+        // it, and a copy of it drawn into instead.
+        if (!changed_.isEmpty() && frame_.size() == size && !frame_.isDetached()) {
+            QImage own(size, QImage::Format_ARGB32_Premultiplied);
+            copy(frame_, own, whole);
+            frame_ = own;
+        }
+        // Only a new size, which FrameDamage draws whole, makes a new frame here.
+        reuse(frame_, size);
+        if (!changed_.isEmpty()) {
+            QPainter painter(&frame_);
+            renderPass(painter, root, size, background, QPointF(), changed_, true);
+        }
+    } else if (!changed_.isEmpty()) {
         for (std::size_t i = 0; i < kSamples.size(); ++i) {
             // Only a new size, which FrameDamage draws whole, makes new passes: nobody else
             // holds them.
@@ -243,7 +278,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
             QPainter painter(&passes_[i]);
             // The aliased rasteriser takes each pixel's centre; moving the picture by the
             // centre's distance from the sample makes it take the sample instead.
-            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_);
+            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_, false);
         }
     }
     // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
@@ -261,13 +296,14 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     // A frame still held by the last frame's taker is left to it, and the new one made whole
     // from the passes.
     QRegion averaged = changed_;
-    if (frame_.size() != size || !frame_.isDetached()) {
+    if (!once && (frame_.size() != size || !frame_.isDetached())) {
         reuse(frame_, size);
         averaged = whole;
     }
     if (averaged.isEmpty())
         return frame_;
-    average(passes_, frame_, averaged);
+    if (!once)
+        average(passes_, frame_, averaged);
     // The content reaches into the pixels the stage covers only in part; the border, laid
     // over it, leaves each such pixel the stage's share of it.
     QPainter painter(&frame_);
@@ -284,20 +320,65 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
 }
 
 void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target,
-                          const QColor& background, const QPointF& shift, const QRegion& redrawn) const
+                          const QColor& background, const QPointF& shift, const QRegion& redrawn, bool once) const
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRegion(redrawn);
     painter.fillRect(QRect(QPoint(0, 0), target), background);
-    painter.setClipRect(stageArea(movie_.stage, target).toAlignedRect(), Qt::IntersectClip);
+    const QRect stage = stageArea(movie_.stage, target).toAlignedRect();
+    painter.setClipRect(stage, Qt::IntersectClip);
     workLeft_ = static_cast<double>(movie_.limits.maxWorkPerRow) * target.height();
+    std::optional<CoverageFill> coverage;
+    if (once) {
+        const QRegion inside = redrawn & stage;
+        coverage.emplace(*static_cast<QImage*>(painter.device()), std::vector<QRect>(inside.begin(), inside.end()),
+                         kSamples);
+    }
     Context context;
+    context.once = coverage ? &*coverage : nullptr;
     context.transform = showAll(movie_.stage, target) * QTransform::fromTranslate(shift.x(), shift.y());
     context.stageScale = context.transform.m11();
     context.shift = shift;
     context.device = target;
     context.redrawn = redrawn.boundingRect();
     drawList(painter, root.displayList(), context);
+}
+
+bool Renderer::drawnInOneGo(const std::vector<DrawnLeaf>& leaves)
+{
+    const auto colours = [](const FillStyle& style) { return style.kind != FillStyle::Kind::Bitmap; };
+    const auto shapeColours = [&](const ShapeGeometry& geometry) {
+        return std::all_of(geometry.layers.begin(), geometry.layers.end(), [&](const ShapeLayer& layer) {
+            return std::all_of(layer.fills.begin(), layer.fills.end(), [&](const auto& fill) { return colours(fill.first); }) &&
+                   std::all_of(layer.strokes.begin(), layer.strokes.end(),
+                               [&](const auto& stroke) { return colours(stroke.first.fill); });
+        });
+    };
+    return std::all_of(leaves.begin(), leaves.end(), [&](const DrawnLeaf& leaf) {
+        if (leaf.mask || !leaf.clips.empty())
+            return false;
+        const auto& character = *static_cast<const Character*>(leaf.character);
+        if (const auto* shape = std::get_if<ShapeCharacter>(&character))
+            return shapeColours(shape->geometry);
+        if (const auto* morph = std::get_if<MorphCharacter>(&character))
+            return std::all_of(morph->fills.begin(), morph->fills.end(),
+                               [&](const auto& fill) { return colours(fill.first) && colours(fill.second); }) &&
+                   std::all_of(morph->lines.begin(), morph->lines.end(), [&](const auto& line) {
+                       return colours(line.first.fill) && colours(line.second.fill);
+                   });
+        return std::holds_alternative<TextCharacter>(character);
+    });
+}
+
+void Renderer::fill(QPainter& painter, const QPainterPath& path, const QBrush& brush, const QTransform& toDevice,
+                    const Context& context)
+{
+    if (context.once == nullptr) {
+        drawFill(painter, path, brush);
+        return;
+    }
+    if (CoverageFill::draws(brush))
+        context.once->fill(path, toDevice, brush);
 }
 
 std::vector<DrawnLeaf> Renderer::drawnLeaves(const TimelinePlayer& root, const QSize& target) const
@@ -554,7 +635,7 @@ void Renderer::drawObject(QPainter& painter, const DisplayObject& object, const 
         for (const auto& [colour, path] : text->runs) {
             if (!spend(fillWork(inner.device, path, toDevice, false)) || !inner.paint)
                 continue;
-            drawFill(painter, path, inner.mask ? QColor(Qt::white) : inner.colour.apply(colour));
+            fill(painter, path, inner.mask ? QColor(Qt::white) : inner.colour.apply(colour), toDevice, inner);
         }
     } else if (const auto* bitmap = std::get_if<BitmapCharacter>(character)) {
         const QTransform toDevice = QTransform::fromScale(20, 20) * inner.transform;
@@ -606,10 +687,11 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
                 const QTransform toDevice = context.unshifted();
                 brush.setTransform(brush.transform() * toDevice);
                 painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
-                drawFill(painter, outline(path, style, pixels, &toDevice), brush);
+                const QTransform shift = QTransform::fromTranslate(context.shift.x(), context.shift.y());
+                fill(painter, outline(path, style, pixels, &toDevice), brush, shift, context);
                 painter.setTransform(context.transform);
             } else {
-                drawFill(painter, outline(path, style, pixels / pixelsPerTwip, nullptr), brush);
+                fill(painter, outline(path, style, pixels / pixelsPerTwip, nullptr), brush, context.transform, context);
             }
         }
     }
@@ -705,7 +787,7 @@ void Renderer::fillPath(QPainter& painter, const QPainterPath& path, const FillS
             return;
         }
     }
-    drawFill(painter, path, brushFor(style, context));
+    fill(painter, path, brushFor(style, context), context.transform, context);
 }
 
 bool Renderer::spend(double work) const

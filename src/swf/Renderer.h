@@ -1,8 +1,11 @@
 #pragma once
-// Draws a timeline's display list with QPainter. Everything inside is in twips; the one
-// transform from twips to device pixels is the stage placement given by showAll(). A frame
-// is drawn four times without antialiasing, each time sampling another point of every pixel,
-// and the four averaged: edges in quarter steps, as the reference player shows them.
+// Draws a timeline's display list. Everything inside is in twips; the one transform from
+// twips to device pixels is the stage placement given by showAll(). Every pixel is sampled at
+// four points, so that edges come in quarter steps, as the reference player shows them. A
+// frame of shapes and text is drawn in one go, each fill laid over each pixel by the share
+// of the samples it covers (CoverageFill). One with bitmaps or masks is drawn with QPainter
+// four times without antialiasing, each time sampling another point of every pixel, and the
+// four averaged.
 //
 // The passes and the frame are kept from one frame to the next, and only the pixels the
 // display list changed are drawn again (FrameDamage): every pass is clipped to them, and
@@ -17,6 +20,7 @@
 // element. What would pass the budget is not drawn, in every pass alike, so that no frame of
 // any movie takes much more than half a second.
 
+#include "swf/CoverageFill.h"
 #include "swf/FrameDamage.h"
 #include "swf/Movie.h"
 #include "swf/TimelinePlayer.h"
@@ -94,12 +98,17 @@ private:
         int nesting = 0;
         // Clipping layers open around this point; each holds two images of the target.
         int clips = 0;
+        // Set when the frame is drawn in one go rather than in passes: what fills take.
+        CoverageFill* once = nullptr;
     };
 
-    // One aliased drawing of the frame with the picture moved by shift pixels, of the
-    // pixels in redrawn.
+    // One drawing of the frame, of the pixels in redrawn: aliased with the picture moved by
+    // shift pixels or, given once, antialiased by it in one go.
     void renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
-                    const QPointF& shift, const QRegion& redrawn) const;
+                    const QPointF& shift, const QRegion& redrawn, bool once) const;
+    // Whether every leaf can be drawn in one go: shapes and text filled with colours and
+    // gradients, outside any clipping layer. Bitmaps and masks take the passes.
+    static bool drawnInOneGo(const std::vector<DrawnLeaf>& leaves);
     // The leaves the frame draws, in drawing order, for FrameDamage; the walk is drawRange's.
     std::vector<DrawnLeaf> drawnLeaves(const TimelinePlayer& root, const QSize& target) const;
     void collectRange(DisplayList::const_iterator begin, DisplayList::const_iterator end, const Context& context,
@@ -129,6 +138,10 @@ private:
     static double strokePixels(const LineStyle& style, double pixelsPerTwip, const Context& context);
     QBrush brushFor(const FillStyle& style, const Context& context) const;
     void fillPath(QPainter& painter, const QPainterPath& path, const FillStyle& style, const Context& context) const;
+    // Fills path with brush as the painter would with toDevice as its transform, or into the
+    // frame drawn in one go.
+    static void fill(QPainter& painter, const QPainterPath& path, const QBrush& brush, const QTransform& toDevice,
+                     const Context& context);
 
     static QImage transformed(const QImage& image, const ColorTransform& colour);
 
@@ -173,6 +186,8 @@ private:
     // Kept from frame to frame.
     mutable std::array<QImage, 4> passes_;
     mutable QImage frame_;
+    // Whether the last frame was drawn in one go, into the first pass.
+    mutable bool once_ = false;
     mutable QRegion changed_;
     mutable FrameDamage damage_;
     // What the passes were last drawn with: another size or colour is drawn whole.

@@ -7,6 +7,8 @@
 // a pixel, under the path's fill rule; a centre on a rectangle's left or top edge lies
 // outside it and one on its right or bottom edge inside, as Qt has it.
 
+#include "swf/ClipRects.h"
+
 #include <QImage>
 #include <QPainterPath>
 #include <QRect>
@@ -29,49 +31,12 @@ public:
     void fill(const QPainterPath& path, const QTransform& toDevice, QRgb premultiplied);
 
 private:
-    struct Edge {
-        double xTop = 0;
-        double yTop = 0;
-        double slope = 0;
-        // Where along x the edge lies, to keep a crossing computed far from its top within it.
-        double xLeast = 0;
-        double xMost = 0;
-        int firstRow = 0;
-        int lastRow = 0;
-        // +1 going down the image, -1 going up.
-        int direction = 0;
-    };
-    // The first pixel right of where an edge crosses the centre of the row being filled:
-    // pixels whose centres share one side of every edge share a fill, whatever order the
-    // edges crossing between two centres come in. Sorting and walking the row move these
-    // small records only.
-    struct Crossing {
-        int column;
-        const Edge* edge;
-    };
-
-    // The edges crossing a pixel row's centre inside the clip, ordered by first row; false
-    // when a point is not finite.
-    bool buildEdges(const QPainterPath& path, const QTransform& toDevice);
-    void addEdge(const QPointF& from, const QPointF& to);
-    // Lets the edges that end above row go and finds where the rest cross its centre.
-    void crossRow(int row);
-    // Fills the row between the crossings that take it inside and those that take it out.
-    void fillRow(int row, bool winding, QRgb premultiplied);
-    // Orders the active edges by where they cross, cheaply when the order barely changed since
-    // the row before.
-    void sortActive();
-    // The same for a row whose edges came in any order.
-    void sortByColumn();
     void fillSpan(int row, int from, int to, QRgb premultiplied);
 
     uchar* pixels_;
     qsizetype bytesPerLine_;
-    std::vector<QRect> clip_;
+    ClipRects clip_;
     QRect bounds_;
-    std::vector<Edge> edges_;
-    std::vector<Crossing> active_;
-    std::vector<Crossing> sorted_;
 };
 
 } // namespace swf

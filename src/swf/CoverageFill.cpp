@@ -1,0 +1,112 @@
+#include "swf/CoverageFill.h"
+
+#include "swf/FillColours.h"
+#include "swf/PixelBlend.h"
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+
+// What covered of four samples of the pixel showing full, the rest showing under, gives:
+// each channel the rounded mean of the four, as averaging four aliased drawings does.
+QRgb share(QRgb full, QRgb under, quint32 covered)
+{
+    constexpr quint32 kLanes = 0x00ff00ffu;
+    const quint32 rest = 4 - covered;
+    const quint32 low = (full & kLanes) * covered + (under & kLanes) * rest + 0x00020002u;
+    const quint32 high = ((full >> 8) & kLanes) * covered + ((under >> 8) & kLanes) * rest + 0x00020002u;
+    return ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
+}
+
+} // namespace
+
+CoverageFill::CoverageFill(QImage& image, const std::vector<QRect>& clip, const Samples& samples)
+    : pixels_(image.bits()), bytesPerLine_(image.bytesPerLine()), clip_(image, clip), bounds_(clip_.bounds()),
+      samples_(samples)
+{
+    least_ = most_ = samples_[0].y();
+    for (const QPointF& sample : samples_) {
+        least_ = std::min(least_, sample.y());
+        most_ = std::max(most_, sample.y());
+    }
+}
+
+bool CoverageFill::draws(const QBrush& brush)
+{
+    return FillColours::reads(brush);
+}
+
+void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, const QBrush& brush)
+{
+    if (bounds_.isEmpty())
+        return;
+    const FillColours colours(brush, toDevice);
+    if (colours.uniform() && qAlpha(colours.colour()) == 0)
+        return;
+    EdgeTable table(bounds_, least_, most_);
+    if (!table.build(path, toDevice))
+        return;
+    const bool winding = path.fillRule() == Qt::WindingFill;
+    std::array<SampleScan, 4> scans{SampleScan(bounds_, samples_[0]), SampleScan(bounds_, samples_[1]),
+                                    SampleScan(bounds_, samples_[2]), SampleScan(bounds_, samples_[3])};
+    colours_.resize(static_cast<std::size_t>(bounds_.width()));
+    scanRows(table, scans, [&](int row) {
+        // Where along the row the count of samples covered changes, and by how much: a shape
+        // changes it at a few columns, however wide it is.
+        changes_.clear();
+        for (const SampleScan& scan : scans) {
+            scan.spans(winding, [&](int from, int to) {
+                from = std::max(from, bounds_.left());
+                to = std::min(to, bounds_.right() + 1);
+                if (from >= to)
+                    return;
+                changes_.push_back({from, 1});
+                changes_.push_back({to, -1});
+            });
+        }
+        if (changes_.empty())
+            return;
+        std::sort(changes_.begin(), changes_.end(), [](const Change& a, const Change& b) { return a.column < b.column; });
+        const int left = changes_.front().column;
+        const int right = changes_.back().column;
+        auto* line = reinterpret_cast<QRgb*>(pixels_ + qsizetype(row) * bytesPerLine_);
+        clip_.within(row, left, right, [&](int from, int to) {
+            // A row of one colour, as a flat fill or a gradient across its rows is, lays over
+            // as one; otherwise each pixel takes its own.
+            QRgb steady = 0;
+            const bool isSteady = colours.steady(row, from, to - from, steady);
+            QRgb* own = colours_.data();
+            if (!isSteady)
+                colours.colours(row, from, to - from, own);
+            int covered = 0;
+            for (std::size_t i = 0; i < changes_.size();) {
+                const int start = changes_[i].column;
+                while (i < changes_.size() && changes_[i].column == start)
+                    covered += changes_[i++].by;
+                if (i == changes_.size())
+                    break;
+                const int runFrom = std::max(start, from);
+                const int runTo = std::min(changes_[i].column, to);
+                if (covered == 0 || runFrom >= runTo)
+                    continue;
+                if (covered == 4) {
+                    if (!isSteady)
+                        layOverEach(line + runFrom, own + (runFrom - from), runTo - runFrom);
+                    else if (qAlpha(steady) == 255)
+                        std::fill(line + runFrom, line + runTo, steady);
+                    else
+                        layOver(line + runFrom, runTo - runFrom, steady, 255 - qAlpha(steady));
+                    continue;
+                }
+                for (int x = runFrom; x < runTo; ++x) {
+                    const QRgb under = line[x];
+                    line[x] = share(over(under, isSteady ? steady : own[x - from]), under, static_cast<quint32>(covered));
+                }
+            }
+        });
+    });
+}
+
+} // namespace swf

@@ -1,0 +1,57 @@
+#pragma once
+// Fills paths antialiased on a premultiplied ARGB image in one go: each pixel is sampled at
+// four points, and the brush's colour, read once at the pixel's centre, is laid over the
+// pixel by the share of them inside the path. Where one edge crosses a pixel, this gives the
+// very bytes that four aliased drawings, one per sample, averaged, would give; where more
+// than one does, the shares of a pixel are blended one after another instead.
+
+#include "swf/ClipRects.h"
+#include "swf/EdgeTable.h"
+
+#include <QBrush>
+#include <QImage>
+#include <QPainterPath>
+#include <QRect>
+#include <QTransform>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace swf {
+
+class CoverageFill {
+public:
+    using Samples = std::array<QPointF, 4>;
+
+    // Draws into image, which must be Format_ARGB32_Premultiplied and keep its pixels while
+    // this lives, only within the clip's rectangles, sampling each pixel at the samples,
+    // measured from its top left and each within it.
+    CoverageFill(QImage& image, const std::vector<QRect>& clip, const Samples& samples);
+
+    // Whether fill() can draw with the brush (FillColours reads it).
+    static bool draws(const QBrush& brush);
+
+    // Fills path, mapped by toDevice into the image's pixels, with the brush laid over what
+    // is there; a path with a point that maps to no finite place draws nothing.
+    void fill(const QPainterPath& path, const QTransform& toDevice, const QBrush& brush);
+
+private:
+    uchar* pixels_;
+    qsizetype bytesPerLine_;
+    ClipRects clip_;
+    QRect bounds_;
+    Samples samples_;
+    double least_ = 0;
+    double most_ = 0;
+    struct Change {
+        int column;
+        int by;
+    };
+    // Along the row being filled, where the samples the path covers grow or shrink.
+    std::vector<Change> changes_;
+    // The brush's colours along the row, by column from the bounds' left.
+    std::vector<QRgb> colours_;
+};
+
+} // namespace swf

@@ -1,0 +1,125 @@
+// The antialiased filler's colours against QPainter's for the same brush: gradients of every
+// kind and spread, read at pixel centres, within a few levels of Qt's; and its edges against four aliased fills averaged.
+
+#include "swf/CoverageFill.h"
+#include "swf/ScanlineFill.h"
+
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kSide = 64;
+constexpr swf::CoverageFill::Samples kSamples = {QPointF(0.4375, 0.8125), QPointF(0.9375, 0.5625),
+                                                  QPointF(0.1875, 0.3125), QPointF(0.6875, 0.0625)};
+
+QImage grey()
+{
+    QImage image(kSide, kSide, QImage::Format_ARGB32_Premultiplied);
+    image.fill(qRgb(90, 90, 90));
+    return image;
+}
+
+int channelGap(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
+                     std::abs(qAlpha(a) - qAlpha(b))});
+}
+
+QGradient withStops(QGradient gradient, QGradient::Spread spread)
+{
+    gradient.setStops({{0.0, QColor(255, 0, 0)}, {0.4, QColor(0, 200, 40, 128)}, {1.0, QColor(10, 20, 250)}});
+    gradient.setSpread(spread);
+    return gradient;
+}
+
+TEST(CoverageFill, GradientsTakeQtsColoursAtPixelCentres)
+{
+    struct Case {
+        const char* what;
+        QGradient gradient;
+    };
+    const Case cases[] = {
+        {"linear, padded", withStops(QLinearGradient(-10, 0, 10, 0), QGradient::PadSpread)},
+        {"linear, reflected", withStops(QLinearGradient(-10, 0, 10, 0), QGradient::ReflectSpread)},
+        {"linear, repeated", withStops(QLinearGradient(-10, 0, 10, 0), QGradient::RepeatSpread)},
+        {"radial", withStops(QRadialGradient(QPointF(0, 0), 10), QGradient::PadSpread)},
+        {"radial, repeated", withStops(QRadialGradient(QPointF(0, 0), 10), QGradient::RepeatSpread)},
+        {"radial from a focal point", withStops(QRadialGradient(QPointF(0, 0), 10, QPointF(6, 2)), QGradient::PadSpread)},
+    };
+    QPainterPath square;
+    square.addRect(QRectF(-1, -1, kSide + 2, kSide + 2));
+    for (const Case& c : cases) {
+        QBrush brush(c.gradient);
+        // Turned and stretched, and centred on the image.
+        brush.setTransform(QTransform().translate(32, 32).rotate(25).scale(1.6, 0.9));
+        QImage expected = grey();
+        {
+            QPainter painter(&expected);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(brush);
+            painter.drawPath(square);
+        }
+        QImage actual = grey();
+        swf::CoverageFill(actual, {actual.rect()}, kSamples).fill(square, QTransform(), brush);
+        // Blended and rounded another way, a colour may lie a few levels off where a ramp is
+        // steep. Where a repeat wraps, between two neighbours far
+        // apart, a pixel may fall either side of it.
+        constexpr int kLevels = 4;
+        const auto wraps = [&](int x, int y) {
+            const QRgb here = expected.pixel(x, y);
+            return (x > 0 && channelGap(here, expected.pixel(x - 1, y)) > 64) ||
+                   (x + 1 < kSide && channelGap(here, expected.pixel(x + 1, y)) > 64) ||
+                   (y > 0 && channelGap(here, expected.pixel(x, y - 1)) > 64) ||
+                   (y + 1 < kSide && channelGap(here, expected.pixel(x, y + 1)) > 64);
+        };
+        int far = 0;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                far += channelGap(actual.pixel(x, y), expected.pixel(x, y)) > kLevels && !wraps(x, y) ? 1 : 0;
+        EXPECT_EQ(far, 0) << c.what;
+    }
+}
+
+TEST(CoverageFill, AnEdgeCoversAsFourAliasedFillsAveraged)
+{
+    // A slanted, translucent triangle over grey: each pixel one edge crosses is the rounded
+    // mean of the four aliased fills, one at each sample.
+    QPainterPath triangle;
+    triangle.moveTo(3.3, 2.1);
+    triangle.lineTo(60.7, 17.45);
+    triangle.lineTo(21.2, 61.9);
+    triangle.closeSubpath();
+    const QRgb colour = qPremultiply(qRgba(200, 30, 120, 170));
+    std::array<QImage, 4> passes;
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        passes[i] = grey();
+        const QPointF shift = QPointF(0.5, 0.5) - kSamples[i];
+        swf::ScanlineFill(passes[i], {passes[i].rect()}).fill(triangle, QTransform::fromTranslate(shift.x(), shift.y()), colour);
+    }
+    QImage actual = grey();
+    swf::CoverageFill(actual, {actual.rect()}, kSamples).fill(triangle, QTransform(), QColor::fromRgba(qUnpremultiply(colour)));
+    int differing = 0;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            QRgb mean = 0;
+            for (int channel = 0; channel < 32; channel += 8) {
+                int sum = 0;
+                for (const QImage& pass : passes)
+                    sum += int((pass.pixel(x, y) >> channel) & 0xff);
+                mean |= QRgb((sum + 2) / 4) << channel;
+            }
+            differing += actual.pixel(x, y) != mean ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+} // namespace
