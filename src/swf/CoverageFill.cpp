@@ -68,7 +68,14 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
         }
         if (changes_.empty())
             return;
-        std::sort(changes_.begin(), changes_.end(), [](const Change& a, const Change& b) { return a.column < b.column; });
+        // A handful, mostly in order already: each sample's spans come left to right.
+        for (std::size_t i = 1; i < changes_.size(); ++i) {
+            const Change change = changes_[i];
+            std::size_t j = i;
+            for (; j > 0 && change.column < changes_[j - 1].column; --j)
+                changes_[j] = changes_[j - 1];
+            changes_[j] = change;
+        }
         const int left = changes_.front().column;
         const int right = changes_.back().column;
         auto* line = reinterpret_cast<QRgb*>(pixels_ + qsizetype(row) * bytesPerLine_);
@@ -95,7 +102,7 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
                     if (!isSteady)
                         layOverEach(line + runFrom, own + (runFrom - from), runTo - runFrom);
                     else if (qAlpha(steady) == 255)
-                        std::fill(line + runFrom, line + runTo, steady);
+                        fillWith(line + runFrom, runTo - runFrom, steady);
                     else
                         layOver(line + runFrom, runTo - runFrom, steady, 255 - qAlpha(steady));
                     continue;

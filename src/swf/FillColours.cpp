@@ -45,7 +45,21 @@ std::vector<QRgb> stopTable(const QGradientStops& stops, int steps)
                 value[c] = qint64((a + (b - a) * share) * kOne + kOne / 2);
                 step[c] = qint64((b - a) * perStep * kOne);
             }
-            for (; i < end; ++i) {
+            int done = i;
+#ifdef __SSE2__
+            // The four channels side by side, while none can leave 0..255 between stops.
+            __m128i lanes = _mm_set_epi32(int(value[3]), int(value[2]), int(value[1]), int(value[0]));
+            const __m128i by = _mm_set_epi32(int(step[3]), int(step[2]), int(step[1]), int(step[0]));
+            for (; done < end; ++done) {
+                const __m128i whole = _mm_srai_epi32(lanes, 16);
+                const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(whole, whole), _mm_setzero_si128());
+                table[static_cast<std::size_t>(done)] = static_cast<QRgb>(_mm_cvtsi128_si32(bytes));
+                lanes = _mm_add_epi32(lanes, by);
+            }
+#endif
+            for (int c = 0; c < 4; ++c)
+                value[c] += step[c] * (done - i);
+            for (i = done; i < end; ++i) {
                 QRgb colour = 0;
                 for (int c = 0; c < 4; ++c) {
                     colour |= QRgb(std::clamp<qint64>(value[c] >> 16, 0, 255)) << (8 * c);
@@ -100,6 +114,11 @@ FillColours::FillColours(const QBrush& brush, const QTransform& toDevice)
         const QPointF span = linear->finalStop() - start_;
         const double length = QPointF::dotProduct(span, span);
         along_ = length > 0 ? span / length : QPointF();
+        // The table's step as a function of the device pixel: t = perX x + perY y + atOrigin.
+        const double scale = kSteps - 1;
+        perX_ = (fromDevice_.m11() * along_.x() + fromDevice_.m12() * along_.y()) * scale;
+        perY_ = (fromDevice_.m21() * along_.x() + fromDevice_.m22() * along_.y()) * scale;
+        atOrigin_ = ((fromDevice_.dx() - start_.x()) * along_.x() + (fromDevice_.dy() - start_.y()) * along_.y()) * scale + 0.5;
     } else {
         const auto* radial = static_cast<const QRadialGradient*>(gradient);
         focal_ = radial->focalPoint();
@@ -167,11 +186,15 @@ bool FillColours::steady(int row, int from, int count, QRgb& colour) const
     return true;
 }
 
+double FillColours::linearAt(int row, int column) const
+{
+    // Read at pixel centres.
+    return perX_ * (column + 0.5) + perY_ * (row + 0.5) + atOrigin_;
+}
+
 std::size_t FillColours::linearStep(int row, int column) const
 {
-    const QPointF at = fromDevice_.map(QPointF(column + 0.5, row + 0.5));
-    const double t = ((at.x() - start_.x()) * along_.x() + (at.y() - start_.y()) * along_.y()) * (kSteps - 1) + 0.5;
-    return static_cast<std::size_t>(std::clamp(t, 0.0, double(kSteps - 1)));
+    return static_cast<std::size_t>(std::clamp(linearAt(row, column), 0.0, double(kSteps - 1)));
 }
 
 void FillColours::colours(int row, int from, int count, QRgb* out) const
@@ -180,10 +203,6 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
         std::fill(out, out + count, colour_);
         return;
     }
-    // Read at pixel centres.
-    const QPointF first = fromDevice_.map(QPointF(from + 0.5, row + 0.5));
-    const double stepX = fromDevice_.m11();
-    const double stepY = fromDevice_.m12();
     if (type_ == QGradient::LinearGradient && spread_ == QGradient::PadSpread) {
         // Along a row a linear gradient moves by the same amount each pixel.
         // In 16.16 fixed point, held where a row's worth of steps cannot overflow: a gradient
@@ -191,15 +210,16 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
         constexpr double kOne = 65536.0;
         constexpr double kFar = double(1 << 30);
         constexpr double kSteepest = double(1 << 20);
-        const double scale = kSteps - 1;
-        const double t = ((first.x() - start_.x()) * along_.x() + (first.y() - start_.y()) * along_.y()) * scale + 0.5;
-        const double dt = (stepX * along_.x() + stepY * along_.y()) * scale;
-        auto fixed = static_cast<qint64>(std::clamp(t, -kFar, kFar) * kOne);
-        const auto step = static_cast<qint64>(std::clamp(dt, -kSteepest, kSteepest) * kOne);
+        auto fixed = static_cast<qint64>(std::clamp(linearAt(row, from), -kFar, kFar) * kOne);
+        const auto step = static_cast<qint64>(std::clamp(perX_, -kSteepest, kSteepest) * kOne);
         for (int i = 0; i < count; ++i, fixed += step)
             out[i] = table_[static_cast<std::size_t>(std::clamp<qint64>(fixed >> 16, 0, kSteps - 1))];
         return;
     }
+    // Read at pixel centres.
+    const QPointF first = fromDevice_.map(QPointF(from + 0.5, row + 0.5));
+    const double stepX = fromDevice_.m11();
+    const double stepY = fromDevice_.m12();
     int i = 0;
 #ifdef __SSE2__
     if (type_ == QGradient::RadialGradient && focalInside_ < 0) {

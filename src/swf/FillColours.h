@@ -39,7 +39,9 @@ private:
     double along(double x, double y) const;
     // The table's step for that, spread as the gradient spreads.
     int stepAt(double t) const;
-    // Where in the table a padded linear gradient reads the pixel.
+    // Where in the table a linear gradient reads the pixel, before it is spread, and the
+    // step a padded one takes.
+    double linearAt(int row, int column) const;
     std::size_t linearStep(int row, int column) const;
 
     QRgb colour_ = 0;
@@ -51,6 +53,9 @@ private:
     // Linear: where along the gradient a point lies is dot(point - start_, along_).
     QPointF start_;
     QPointF along_;
+    double perX_ = 0;
+    double perY_ = 0;
+    double atOrigin_ = 0;
     // Radial: circles grow from the focal point to the gradient's own. Of the focal point,
     // the way to the centre and how far inside the circle it lies (negative inside).
     QPointF focal_;

@@ -36,7 +36,7 @@ void ScanlineFill::fillSpan(int row, int from, int to, QRgb premultiplied)
     const quint32 transparency = 255 - qAlpha(premultiplied);
     clip_.within(row, from, to, [&](int left, int right) {
         if (transparency == 0)
-            std::fill(line + left, line + right, premultiplied);
+            fillWith(line + left, right - left, premultiplied);
         else
             layOver(line + left, right - left, premultiplied, transparency);
     });
