@@ -95,8 +95,9 @@ constexpr TwipsRect cmdChangeDirection{9720, 640, 2055, 315};
 const QString cmdChangeDirectionCaption = QStringLiteral("Change Direction");
 
 constexpr int ValueBoxInterval = 100;
-// More than a display frame, so that a drawing at any refresh rate carries the tick.
-constexpr int ValueBoxMayComeEarly = 25;
+// More than a frame of the slowest drawing the frame shows, a movie at 30 frames a second,
+// so that every drawing carries the tick.
+constexpr int ValueBoxMayComeEarly = 34;
 
 // The label sizes itself to its text, centred in its strip as the designed "Display"
 // stands, 120 twips below the strip's top.
@@ -210,6 +211,7 @@ void mdifrm::buildStrips()
     lblDisplay->setTextFormat(Qt::PlainText);
     lblDisplay->setFont(design::lblDisplayFont.toFont());
     lblDisplay->setAlignment(Qt::AlignCenter);
+    displayTextColour_ = lblDisplay->palette().color(QPalette::WindowText);
     auto* captionLayout = new QHBoxLayout(PicCaption);
     captionLayout->setContentsMargins(0, platform::twipsToPixels(design::lblDisplayTop), 0, 0);
     captionLayout->addWidget(lblDisplay, 0, Qt::AlignHCenter | Qt::AlignTop);
@@ -390,16 +392,21 @@ void mdifrm::clearDisplay()
 void mdifrm::setDisplayText(const QString& text)
 {
     lblDisplay->setText(text);
+    // Sized to the new text at once, not when the event loop next lays the strip out: the
+    // label is never hidden and shown again, which would do it.
+    PicCaption->layout()->activate();
 }
 
 void mdifrm::setDisplayTextColour(const QColor& colour)
 {
-    platform::setForeground(*lblDisplay, colour);
+    displayTextColour_ = colour;
+    setDisplayTextVisible(displayTextShown_);
 }
 
 void mdifrm::setDisplayTextVisible(bool visible)
 {
-    lblDisplay->setVisible(visible);
+    displayTextShown_ = visible;
+    platform::setForeground(*lblDisplay, visible ? displayTextColour_ : QColor(Qt::transparent));
 }
 
 void mdifrm::hideTextStrip()

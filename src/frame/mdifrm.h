@@ -47,6 +47,7 @@ public:
     void setDisplayText(const QString& text);
     void setDisplayTextColour(const QColor& colour);
     void setDisplayTextVisible(bool visible);
+    const QColor& displayTextColour() const { return displayTextColour_; }
     // The colour wheel shows no text strip, a movie no settings panel.
     void hideTextStrip();
     void hideSettingsPanel();
@@ -101,5 +102,9 @@ private:
     QFrame* PicCaption = nullptr;
     QLabel* lblDisplay = nullptr;
     QMdiArea* mdiArea = nullptr;
+    // The text blinks by its colour, the label staying where it is: showing a widget again
+    // makes the toolkit ask the display server where the pointer is, every blink.
+    QColor displayTextColour_;
+    bool displayTextShown_ = true;
     platform::FormTimer* Timer1 = nullptr;
 };

@@ -27,6 +27,8 @@ constexpr TwipsRect SWF{0, 0, 11895, 5535};
 constexpr TwipsRect cmdChangeDirection{8040, 5640, 1815, 315};
 constexpr TwipsRect cmdBack{9960, 5640, 1815, 315};
 constexpr int Timer1Interval = 500; // ms
+// More than a frame of the movies, at 30 a second: a playing movie carries the blink.
+constexpr int Timer1MayComeEarly = 34; // ms
 } // namespace design
 
 } // namespace
@@ -67,6 +69,8 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
 
     Timer1 = new platform::FormTimer(this, design::Timer1Interval, [this] { Timer1_Timer(); });
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    // The text blinks a little early rather than wake the window between the movie's frames.
+    Timer1->setMayComeEarly(std::chrono::milliseconds(design::Timer1MayComeEarly));
 }
 
 frmBoxPendulam::~frmBoxPendulam() = default;

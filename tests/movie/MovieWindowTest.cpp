@@ -71,8 +71,9 @@ protected:
     }
 
     QLabel& label() { return *control<QLabel>(program->form<mdifrm>(), "lblDisplay"); }
-    QColor textColour() { return label().palette().color(QPalette::WindowText); }
-    bool textShown() { return !label().isHidden(); }
+    // The colour the text takes when shown, and whether it is drawn now.
+    QColor textColour() { return program->form<mdifrm>().displayTextColour(); }
+    bool textShown() { return !label().isHidden() && label().palette().color(QPalette::WindowText).alpha() == 255; }
     QString movie() { return control<swf::PlayerWidget>(window(), "SWF")->movie(); }
     QString file(const QString& name) { return fake.files.folder + name; }
 
@@ -195,7 +196,7 @@ TEST_F(MovieWindow, MenusComeInTheirDesignedOrder)
 TEST_F(MovieWindow, TextShowsForTwoTicksThenHidesForOne)
 {
     proceed(Pendulum);
-    label().hide(); // so that the first tick's showing is seen
+    program->form<mdifrm>().setDisplayTextVisible(false); // so that the first tick's showing is seen
     struct Expected {
         bool shown;
         float value;
