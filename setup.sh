@@ -27,7 +27,7 @@ if [ "$variant" = --repeat ] && ! [[ "${3:-}" =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-                zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libxcb-screensaver0-dev libgtest-dev
+                zlib1g-dev liblzma-dev libglib2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-screensaver0-dev libgtest-dev
                 libbenchmark-dev)
 # Qt's display plug-ins: X11, and native Wayland for Wayland sessions.
 run_packages=(qt6-qpa-plugins qt6-wayland fonts-dejavu-core)

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -71,26 +72,82 @@ std::optional<std::uint8_t> depthTakingThePicturesPixels(xcb_connection_t* conne
     return depth;
 }
 
+struct SharedBeside {
+    xcb_connection_t* connection;
+    std::unique_ptr<SharedImageMemory> memory;
+};
+
+// A connection of its own to the toolkit's server, with memory shared with it; nothing
+// when the server shares none with this process.
+std::optional<SharedBeside> sharedMemoryBeside(xcb_connection_t* toolkits)
+{
+    xcb_connection_t* own = xcb_connect(nullptr, nullptr);
+    if (!xcb_connection_has_error(own)) {
+        // The display the environment names is, as a rule, the one the toolkit opened: the
+        // same roots and maker tell.
+        const xcb_setup_t* ours = xcb_get_setup(own);
+        const xcb_setup_t* theirs = xcb_get_setup(toolkits);
+        const auto root = [](const xcb_setup_t* setup) { return xcb_setup_roots_iterator(setup).data->root; };
+        const bool sameServer = ours->release_number == theirs->release_number && ours->roots_len == theirs->roots_len &&
+                                root(ours) == root(theirs) && xcb_setup_vendor_length(ours) == xcb_setup_vendor_length(theirs) &&
+                                std::memcmp(xcb_setup_vendor(ours), xcb_setup_vendor(theirs),
+                                            static_cast<std::size_t>(xcb_setup_vendor_length(ours))) == 0;
+        if (sameServer)
+            if (auto memory = SharedImageMemory::make(own))
+                return SharedBeside{own, std::move(memory)};
+    }
+    xcb_disconnect(own);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::unique_ptr<X11Presenter> X11Presenter::make(QWidget& widget, xcb_connection_t* connection)
 {
     if (!connection || xcb_connection_has_error(connection))
         return nullptr;
+    if (auto shared = sharedMemoryBeside(connection)) {
+        xcb_connection_t* own = shared->connection;
+        const std::uint32_t maxRequestBytes = xcb_get_maximum_request_length(own) * 4u;
+        if (maxRequestBytes > PutImageHeader) {
+            widenSendBuffer(own);
+            return std::unique_ptr<X11Presenter>(
+                new X11Presenter(widget, connection, own, maxRequestBytes, std::move(shared->memory)));
+        }
+        shared->memory.reset();
+        xcb_disconnect(own);
+    }
     const std::uint32_t maxRequestBytes = xcb_get_maximum_request_length(connection) * 4u;
     if (maxRequestBytes <= PutImageHeader)
         return nullptr;
     widenSendBuffer(connection);
-    return std::unique_ptr<X11Presenter>(new X11Presenter(widget, connection, maxRequestBytes));
+    return std::unique_ptr<X11Presenter>(new X11Presenter(widget, connection, connection, maxRequestBytes, nullptr));
 }
 
-X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* connection, std::uint32_t maxRequestBytes)
-    : widget_(widget), connection_(connection), maxRequestBytes_(maxRequestBytes)
+X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* toolkits, xcb_connection_t* connection,
+                           std::uint32_t maxRequestBytes, std::unique_ptr<SharedImageMemory> shared)
+    : widget_(widget), toolkits_(toolkits), connection_(connection), shared_(std::move(shared)),
+      maxRequestBytes_(maxRequestBytes)
 {
+    if (connection_ != toolkits_)
+        widget_.installEventFilter(this);
+}
+
+void X11Presenter::finish()
+{
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 X11Presenter::~X11Presenter()
 {
+    if (shared_) {
+        // The connection is the presenter's own, and goes with it.
+        if (gc_)
+            xcb_free_gc(connection_, gc_);
+        shared_.reset();
+        xcb_disconnect(connection_);
+        return;
+    }
     // The connection goes with the application; a presenter outliving it leaves the
     // server to free the context with the connection.
     if (gc_ && QGuiApplication::instance())
@@ -149,6 +206,14 @@ void X11Presenter::setClip(const QRegion& deviceRegion)
 
 bool X11Presenter::present(const QImage& picture, const QRect& changed)
 {
+    if (shared_) {
+        // Errors of requests about a window already gone come as events; nobody else reads
+        // this connection's.
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
+            std::free(event);
+        if (xcb_connection_has_error(connection_))
+            return false;
+    }
     QWindow* window = widget_.window()->windowHandle();
     if (!widget_.isVisible() || !window || !window->isExposed() || picture.format() != QImage::Format_RGB32 || !follow(window))
         return false;
@@ -173,6 +238,21 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     setClip(clip);
     const QPoint target = pictureOrigin + source.topLeft();
 
+    if (connection_ != toolkits_ && std::exchange(toolkitPainted_, false))
+        std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+    if (shared_ && source.height() <= UINT16_MAX && shared_->ready()) {
+        const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(source.height());
+        if (std::uint8_t* memory = shared_->reserve(bytes)) {
+            for (int row = 0; row < source.height(); ++row)
+                std::memcpy(memory + static_cast<std::size_t>(row) * stride,
+                            picture.constScanLine(source.top() + row) + source.left() * 4, stride);
+            shared_->put(drawable_, gc_, static_cast<std::uint16_t>(source.width()),
+                         static_cast<std::uint16_t>(source.height()), static_cast<std::int16_t>(target.x()),
+                         static_cast<std::int16_t>(target.y()), depth_);
+            return true;
+        }
+    }
+
     const int rowsPerRequest = static_cast<int>((maxRequestBytes_ - PutImageHeader) / stride);
     for (int top = source.top(); top <= source.bottom(); top += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, source.bottom() + 1 - top);
@@ -196,6 +276,8 @@ bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
     // widget repaints from its picture first.
     if (watched == window_ && event->type() == QEvent::Expose)
         widget_.update();
+    if (watched == &widget_ && event->type() == QEvent::Paint)
+        toolkitPainted_ = true;
     return false;
 }
 

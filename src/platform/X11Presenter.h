@@ -1,8 +1,11 @@
 #pragma once
-// The X11 presenter: the changed rows go to the top-level window with a plain PutImage,
-// clipped to the part of the widget that is neither hidden nor under a child of its
-// own. Nothing waits for the server: the request needs no reply and the connection's
-// send buffer holds a frame, so the thread sleeps only between frames.
+// The X11 presenter: the changed rows go to the top-level window, clipped to the part of
+// the widget that is neither hidden nor under a child of its own. Where the server shares
+// memory with this process, they go through shared memory on a connection of the
+// presenter's own, whose answers pacing that memory no other thread waits for; otherwise
+// with a plain PutImage on the toolkit's connection. Nothing waits for the server: a frame
+// that finds it still reading the last one goes the plain way, and the connection's send
+// buffer holds a frame, so the thread sleeps only between frames.
 //
 // The toolkit's copy of the window then lags behind the screen, which matters only
 // when it shows that copy without repainting it: when the window is uncovered. So each
@@ -10,6 +13,7 @@
 // over this one must be its child, or opaque, to be cut out of what is drawn.
 
 #include "platform/DirectPresenter.h"
+#include "platform/SharedImageMemory.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,6 +21,7 @@
 #include <QWindow>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct xcb_connection_t;
@@ -31,12 +36,18 @@ public:
     ~X11Presenter() override;
 
     bool present(const QImage& picture, const QRect& changed) override;
+    // Whether frames go through memory shared with the server.
+    bool sharesMemory() const { return shared_ != nullptr; }
+    // Waits until the server has drawn all it was asked to, for whoever reads the window
+    // back through another connection.
+    void finish();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    X11Presenter(QWidget& widget, xcb_connection_t* connection, std::uint32_t maxRequestBytes);
+    X11Presenter(QWidget& widget, xcb_connection_t* toolkits, xcb_connection_t* connection,
+                 std::uint32_t maxRequestBytes, std::unique_ptr<SharedImageMemory> shared);
     // The top-level window's drawable, with the graphics context made for it; false
     // when its pixels are laid out otherwise than the picture's.
     bool follow(QWindow* window);
@@ -46,7 +57,14 @@ private:
     void setClip(const QRegion& deviceRegion);
 
     QWidget& widget_;
+    xcb_connection_t* toolkits_;
+    // The connection drawn on, the presenter's own when it has shared memory.
     xcb_connection_t* connection_;
+    std::unique_ptr<SharedImageMemory> shared_;
+    // The server serves two connections' requests in no set order: after the toolkit
+    // painted the widget on its own, its drawing is waited for before a frame goes out on
+    // the presenter's, or it could land over the newer frame.
+    bool toolkitPainted_ = true;
     std::uint32_t maxRequestBytes_;
     QPointer<QWindow> window_;
     std::uint32_t drawable_ = 0;
