@@ -22,15 +22,26 @@ QRgb share(QRgb full, QRgb under, quint32 covered)
 
 } // namespace
 
+namespace {
+
+double leastY(const CoverageFill::Samples& samples)
+{
+    return std::min({samples[0].y(), samples[1].y(), samples[2].y(), samples[3].y()});
+}
+
+double mostY(const CoverageFill::Samples& samples)
+{
+    return std::max({samples[0].y(), samples[1].y(), samples[2].y(), samples[3].y()});
+}
+
+} // namespace
+
 CoverageFill::CoverageFill(QImage& image, const std::vector<QRect>& clip, const Samples& samples)
     : pixels_(image.bits()), bytesPerLine_(image.bytesPerLine()), clip_(image, clip), bounds_(clip_.bounds()),
-      samples_(samples)
+      table_(bounds_, leastY(samples), mostY(samples)),
+      scans_{SampleScan(bounds_, samples[0]), SampleScan(bounds_, samples[1]), SampleScan(bounds_, samples[2]),
+             SampleScan(bounds_, samples[3])}
 {
-    least_ = most_ = samples_[0].y();
-    for (const QPointF& sample : samples_) {
-        least_ = std::min(least_, sample.y());
-        most_ = std::max(most_, sample.y());
-    }
 }
 
 bool CoverageFill::draws(const QBrush& brush)
@@ -45,18 +56,15 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
     const FillColours colours(brush, toDevice);
     if (colours.uniform() && qAlpha(colours.colour()) == 0)
         return;
-    EdgeTable table(bounds_, least_, most_);
-    if (!table.build(path, toDevice))
+    if (!table_.build(path, toDevice))
         return;
     const bool winding = path.fillRule() == Qt::WindingFill;
-    std::array<SampleScan, 4> scans{SampleScan(bounds_, samples_[0]), SampleScan(bounds_, samples_[1]),
-                                    SampleScan(bounds_, samples_[2]), SampleScan(bounds_, samples_[3])};
     colours_.resize(static_cast<std::size_t>(bounds_.width()));
-    scanRows(table, scans, [&](int row) {
+    scanRows(table_, scans_, [&](int row) {
         // Where along the row the count of samples covered changes, and by how much: a shape
         // changes it at a few columns, however wide it is.
         changes_.clear();
-        for (const SampleScan& scan : scans) {
+        for (const SampleScan& scan : scans_) {
             scan.spans(winding, [&](int from, int to) {
                 from = std::max(from, bounds_.left());
                 to = std::min(to, bounds_.right() + 1);

@@ -41,9 +41,9 @@ private:
     qsizetype bytesPerLine_;
     ClipRects clip_;
     QRect bounds_;
-    Samples samples_;
-    double least_ = 0;
-    double most_ = 0;
+    // Kept from one fill to the next, with the memory they hold.
+    EdgeTable table_;
+    std::array<SampleScan, 4> scans_;
     struct Change {
         int column;
         int by;

@@ -212,6 +212,13 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
         constexpr double kSteepest = double(1 << 20);
         auto fixed = static_cast<qint64>(std::clamp(linearAt(row, from), -kFar, kFar) * kOne);
         const auto step = static_cast<qint64>(std::clamp(perX_, -kSteepest, kSteepest) * kOne);
+        const qint64 last = fixed + step * (count - 1);
+        if (std::min(fixed, last) >= 0 && std::max(fixed, last) >> 16 < kSteps) {
+            // Inside the gradient at both ends, and so all along.
+            for (int i = 0; i < count; ++i, fixed += step)
+                out[i] = table_[static_cast<std::size_t>(fixed >> 16)];
+            return;
+        }
         for (int i = 0; i < count; ++i, fixed += step)
             out[i] = table_[static_cast<std::size_t>(std::clamp<qint64>(fixed >> 16, 0, kSteps - 1))];
         return;
