@@ -100,7 +100,11 @@ FillColours::FillColours(const QBrush& brush, const QTransform& toDevice)
     }
     bool invertible = false;
     fromDevice_ = (brush.transform() * toDevice).inverted(&invertible);
-    if (!invertible) {
+    const std::array<double, 6> coefficients = {fromDevice_.m11(), fromDevice_.m12(), fromDevice_.m21(),
+                                                fromDevice_.m22(), fromDevice_.dx(),  fromDevice_.dy()};
+    // A damaged file's matrices may overflow on the way.
+    const bool finite = std::all_of(coefficients.begin(), coefficients.end(), [](double c) { return std::isfinite(c); });
+    if (!invertible || !finite) {
         // Squeezed to a line, a gradient shows its last colour.
         colour_ = qPremultiply(gradient->stops().back().second.rgba());
         return;
@@ -119,6 +123,12 @@ FillColours::FillColours(const QBrush& brush, const QTransform& toDevice)
         perX_ = (fromDevice_.m11() * along_.x() + fromDevice_.m12() * along_.y()) * scale;
         perY_ = (fromDevice_.m21() * along_.x() + fromDevice_.m22() * along_.y()) * scale;
         atOrigin_ = ((fromDevice_.dx() - start_.x()) * along_.x() + (fromDevice_.dy() - start_.y()) * along_.y()) * scale + 0.5;
+        // Steps that would overflow across the image read the gradient as squeezed to a line.
+        constexpr double kMostStep = 1e12;
+        if (!(std::abs(perX_) < kMostStep && std::abs(perY_) < kMostStep && std::abs(atOrigin_) < kMostStep)) {
+            table_.clear();
+            colour_ = qPremultiply(gradient->stops().back().second.rgba());
+        }
     } else {
         const auto* radial = static_cast<const QRadialGradient*>(gradient);
         focal_ = radial->focalPoint();

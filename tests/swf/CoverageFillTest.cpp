@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -85,6 +86,28 @@ TEST(CoverageFill, GradientsTakeQtsColoursAtPixelCentres)
             for (int x = 0; x < kSide; ++x)
                 far += channelGap(actual.pixel(x, y), expected.pixel(x, y)) > kLevels && !wraps(x, y) ? 1 : 0;
         EXPECT_EQ(far, 0) << c.what;
+    }
+}
+
+TEST(CoverageFill, AGradientWhoseMatrixOverflowsShowsItsLastColour)
+{
+    // A damaged file's gradient matrix, squeezed past what doubles hold one way or another.
+    const QTransform squeezed[] = {QTransform::fromScale(1e-300, 1e300), QTransform::fromScale(1e300, 1e300),
+                                   QTransform(std::numeric_limits<double>::infinity(), 0, 0, 1, 0, 0)};
+    QPainterPath square;
+    square.addRect(QRectF(0, 0, kSide, kSide));
+    for (const QTransform& matrix : squeezed) {
+        for (QGradient gradient : {QGradient(QLinearGradient(-10, 0, 10, 0)), QGradient(QRadialGradient(QPointF(0, 0), 10, QPointF(3, 0)))}) {
+            gradient.setStops({{0.0, QColor(255, 0, 0)}, {1.0, QColor(0, 0, 255)}});
+            QBrush brush(gradient);
+            brush.setTransform(matrix);
+            QImage image = grey();
+            swf::CoverageFill(image, {image.rect()}, kSamples).fill(square, QTransform(), brush);
+            // No colour outside the gradient's own, and no read outside its table.
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x)
+                    ASSERT_EQ(qGreen(image.pixel(x, y)), 0) << x << "," << y;
+        }
     }
 }
 
