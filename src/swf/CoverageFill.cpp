@@ -24,6 +24,9 @@ QRgb share(QRgb full, QRgb under, quint32 covered)
 
 namespace {
 
+// Up to this many changes along a row are sorted by moving each into place.
+constexpr std::size_t kFewChanges = 32;
+
 double leastY(const CoverageFill::Samples& samples)
 {
     return std::min({samples[0].y(), samples[1].y(), samples[2].y(), samples[3].y()});
@@ -64,8 +67,10 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
         // Where along the row the count of samples covered changes, and by how much: a shape
         // changes it at a few columns, however wide it is.
         changes_.clear();
-        for (const SampleScan& scan : scans_) {
-            scan.spans(winding, [&](int from, int to) {
+        // Each sample's spans come left to right: four runs in order, merged below.
+        std::array<std::size_t, 5> runs{};
+        for (std::size_t k = 0; k < scans_.size(); ++k) {
+            scans_[k].spans(winding, [&](int from, int to) {
                 from = std::max(from, bounds_.left());
                 to = std::min(to, bounds_.right() + 1);
                 if (from >= to)
@@ -73,16 +78,27 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
                 changes_.push_back({from, 1});
                 changes_.push_back({to, -1});
             });
+            runs[k + 1] = changes_.size();
         }
         if (changes_.empty())
             return;
-        // A handful, mostly in order already: each sample's spans come left to right.
-        for (std::size_t i = 1; i < changes_.size(); ++i) {
-            const Change change = changes_[i];
-            std::size_t j = i;
-            for (; j > 0 && change.column < changes_[j - 1].column; --j)
-                changes_[j] = changes_[j - 1];
-            changes_[j] = change;
+        const auto byColumn = [](const Change& a, const Change& b) { return a.column < b.column; };
+        if (changes_.size() <= kFewChanges) {
+            // A handful, as a shape's outline gives: moved into place one by one.
+            for (std::size_t i = 1; i < changes_.size(); ++i) {
+                const Change change = changes_[i];
+                std::size_t j = i;
+                for (; j > 0 && byColumn(change, changes_[j - 1]); --j)
+                    changes_[j] = changes_[j - 1];
+                changes_[j] = change;
+            }
+        } else {
+            // Thousands, where a shape's edges crowd a row: merged in time that grows with
+            // their number, not its square.
+            const auto at = [this](std::size_t i) { return changes_.begin() + static_cast<std::ptrdiff_t>(i); };
+            std::inplace_merge(at(runs[0]), at(runs[1]), at(runs[2]), byColumn);
+            std::inplace_merge(at(runs[2]), at(runs[3]), at(runs[4]), byColumn);
+            std::inplace_merge(at(runs[0]), at(runs[2]), at(runs[4]), byColumn);
         }
         const int left = changes_.front().column;
         const int right = changes_.back().column;
