@@ -28,8 +28,13 @@ void copyPixels(const QImage& from, QImage& to, const QRect& rect)
 {
     const auto offset = static_cast<std::size_t>(rect.left()) * 4;
     const auto bytes = static_cast<std::size_t>(rect.width()) * 4;
+    // The rows found once: asked for row by row, the target checks each time whether it
+    // must first be made its own.
+    uchar* target = to.bits();
+    const uchar* source = from.constBits();
     for (int y = rect.top(); y <= rect.bottom(); ++y)
-        std::memcpy(to.scanLine(y) + offset, from.constScanLine(y) + offset, bytes);
+        std::memcpy(target + static_cast<std::size_t>(y) * static_cast<std::size_t>(to.bytesPerLine()) + offset,
+                    source + static_cast<std::size_t>(y) * static_cast<std::size_t>(from.bytesPerLine()) + offset, bytes);
 }
 
 // A movie at rest, whose thread sleeps: the frames falling due meanwhile are counted by its
