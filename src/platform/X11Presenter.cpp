@@ -129,7 +129,7 @@ X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* toolkits, xcb_conn
     : widget_(widget), toolkits_(toolkits), connection_(connection), shared_(std::move(shared)),
       maxRequestBytes_(maxRequestBytes)
 {
-    if (connection_ != toolkits_)
+    if (shared_)
         widget_.installEventFilter(this);
 }
 
@@ -238,7 +238,7 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     setClip(clip);
     const QPoint target = pictureOrigin + source.topLeft();
 
-    if (connection_ != toolkits_ && std::exchange(toolkitPainted_, false))
+    if (shared_ && std::exchange(toolkitPainted_, false))
         std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
     if (shared_ && source.height() <= UINT16_MAX && shared_->ready()) {
         const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(source.height());

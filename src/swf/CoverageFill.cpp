@@ -20,10 +20,6 @@ QRgb share(QRgb full, QRgb under, quint32 covered)
     return ((low >> 2) & kLanes) | (((high >> 2) & kLanes) << 8);
 }
 
-} // namespace
-
-namespace {
-
 // Up to this many changes along a row are sorted by moving each into place.
 constexpr std::size_t kFewChanges = 32;
 
@@ -123,12 +119,10 @@ void CoverageFill::fill(const QPainterPath& path, const QTransform& toDevice, co
                 if (covered == 0 || runFrom >= runTo)
                     continue;
                 if (covered == 4) {
-                    if (!isSteady)
-                        layOverEach(line + runFrom, own + (runFrom - from), runTo - runFrom);
-                    else if (qAlpha(steady) == 255)
-                        fillWith(line + runFrom, runTo - runFrom, steady);
+                    if (isSteady)
+                        layOver(line + runFrom, runTo - runFrom, steady);
                     else
-                        layOver(line + runFrom, runTo - runFrom, steady, 255 - qAlpha(steady));
+                        layOverEach(line + runFrom, own + (runFrom - from), runTo - runFrom);
                     continue;
                 }
                 for (int x = runFrom; x < runTo; ++x) {

@@ -114,17 +114,16 @@ FillColours::FillColours(const QBrush& brush, const QTransform& toDevice)
     spread_ = gradient->spread();
     if (type_ == QGradient::LinearGradient) {
         const auto* linear = static_cast<const QLinearGradient*>(gradient);
-        start_ = linear->start();
-        const QPointF span = linear->finalStop() - start_;
+        const QPointF start = linear->start();
+        const QPointF span = linear->finalStop() - start;
         const double length = QPointF::dotProduct(span, span);
-        along_ = length > 0 ? span / length : QPointF();
-        // The table's step as a function of the device pixel: t = perX x + perY y + atOrigin.
-        const double scale = kSteps - 1;
-        perX_ = (fromDevice_.m11() * along_.x() + fromDevice_.m12() * along_.y()) * scale;
-        perY_ = (fromDevice_.m21() * along_.x() + fromDevice_.m22() * along_.y()) * scale;
-        atOrigin_ = ((fromDevice_.dx() - start_.x()) * along_.x() + (fromDevice_.dy() - start_.y()) * along_.y()) * scale + 0.5;
+        const QPointF along = length > 0 ? span / length : QPointF();
+        // How far along the gradient a device point lies: t = perX x + perY y + atOrigin.
+        perX_ = fromDevice_.m11() * along.x() + fromDevice_.m12() * along.y();
+        perY_ = fromDevice_.m21() * along.x() + fromDevice_.m22() * along.y();
+        atOrigin_ = (fromDevice_.dx() - start.x()) * along.x() + (fromDevice_.dy() - start.y()) * along.y();
         // Steps that would overflow across the image read the gradient as squeezed to a line.
-        constexpr double kMostStep = 1e12;
+        constexpr double kMostStep = 1e9;
         if (!(std::abs(perX_) < kMostStep && std::abs(perY_) < kMostStep && std::abs(atOrigin_) < kMostStep)) {
             table_.clear();
             colour_ = qPremultiply(gradient->stops().back().second.rgba());
@@ -138,10 +137,8 @@ FillColours::FillColours(const QBrush& brush, const QTransform& toDevice)
     }
 }
 
-double FillColours::along(double x, double y) const
+double FillColours::radialAt(double x, double y) const
 {
-    if (type_ == QGradient::LinearGradient)
-        return (x - start_.x()) * along_.x() + (y - start_.y()) * along_.y();
     // The circle through the point, of those grown from the focal point (t = 0) to the
     // gradient's own (t = 1).
     const double dx = x - focal_.x();
@@ -204,7 +201,7 @@ double FillColours::linearAt(int row, int column) const
 
 std::size_t FillColours::linearStep(int row, int column) const
 {
-    return static_cast<std::size_t>(std::clamp(linearAt(row, column), 0.0, double(kSteps - 1)));
+    return static_cast<std::size_t>(std::clamp(linearAt(row, column) * (kSteps - 1) + 0.5, 0.0, double(kSteps - 1)));
 }
 
 void FillColours::colours(int row, int from, int count, QRgb* out) const
@@ -220,8 +217,9 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
         constexpr double kOne = 65536.0;
         constexpr double kFar = double(1 << 30);
         constexpr double kSteepest = double(1 << 20);
-        auto fixed = static_cast<qint64>(std::clamp(linearAt(row, from), -kFar, kFar) * kOne);
-        const auto step = static_cast<qint64>(std::clamp(perX_, -kSteepest, kSteepest) * kOne);
+        constexpr double kScale = kSteps - 1;
+        auto fixed = static_cast<qint64>(std::clamp(linearAt(row, from) * kScale + 0.5, -kFar, kFar) * kOne);
+        const auto step = static_cast<qint64>(std::clamp(perX_ * kScale, -kSteepest, kSteepest) * kOne);
         const qint64 last = fixed + step * (count - 1);
         if (std::min(fixed, last) >= 0 && std::max(fixed, last) >> 16 < kSteps) {
             // Inside the gradient at both ends, and so all along.
@@ -233,13 +231,18 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
             out[i] = table_[static_cast<std::size_t>(std::clamp<qint64>(fixed >> 16, 0, kSteps - 1))];
         return;
     }
+    if (type_ == QGradient::LinearGradient) {
+        for (int i = 0; i < count; ++i)
+            out[i] = table_[static_cast<std::size_t>(stepAt(linearAt(row, from + i)))];
+        return;
+    }
     // Read at pixel centres.
     const QPointF first = fromDevice_.map(QPointF(from + 0.5, row + 0.5));
     const double stepX = fromDevice_.m11();
     const double stepY = fromDevice_.m12();
     int i = 0;
 #ifdef __SSE2__
-    if (type_ == QGradient::RadialGradient && focalInside_ < 0) {
+    if (focalInside_ < 0) {
         // Two pixels at a time: the square root is most of the work.
         const __m128d toCentreX = _mm_set1_pd(towardCentre_.x());
         const __m128d toCentreY = _mm_set1_pd(towardCentre_.y());
@@ -261,7 +264,7 @@ void FillColours::colours(int row, int from, int count, QRgb* out) const
     }
 #endif
     for (; i < count; ++i)
-        out[i] = table_[static_cast<std::size_t>(stepAt(along(first.x() + i * stepX, first.y() + i * stepY)))];
+        out[i] = table_[static_cast<std::size_t>(stepAt(radialAt(first.x() + i * stepX, first.y() + i * stepY)))];
 }
 
 } // namespace swf

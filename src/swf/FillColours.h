@@ -35,12 +35,12 @@ public:
 private:
     static constexpr int kSteps = 1024;
 
-    // How far along the gradient a point of its own coordinates lies, 0 to 1 within it.
-    double along(double x, double y) const;
+    // How far along a radial gradient a point of its own coordinates lies, 0 to 1 within it.
+    double radialAt(double x, double y) const;
     // The table's step for that, spread as the gradient spreads.
     int stepAt(double t) const;
-    // Where in the table a linear gradient reads the pixel, before it is spread, and the
-    // step a padded one takes.
+    // How far along a linear gradient the pixel lies, before it is spread, and the step a
+    // padded one takes.
     double linearAt(int row, int column) const;
     std::size_t linearStep(int row, int column) const;
 
@@ -50,9 +50,7 @@ private:
     QGradient::Spread spread_ = QGradient::PadSpread;
     // Device pixels into the gradient's own coordinates.
     QTransform fromDevice_;
-    // Linear: where along the gradient a point lies is dot(point - start_, along_).
-    QPointF start_;
-    QPointF along_;
+    // Linear: how far along the gradient a device point lies, a plane over the pixels.
     double perX_ = 0;
     double perY_ = 0;
     double atOrigin_ = 0;

@@ -40,11 +40,16 @@ inline void fillWith(QRgb* pixels, int count, QRgb colour)
         pixels[x] = colour;
 }
 
-// Lays the premultiplied colour over count pixels, whose own colour is left at transparency
-// / 255 of what it was: four at a time where the processor allows, with the rounding of
-// scaled() in each 16-bit lane.
-inline void layOver(QRgb* pixels, int count, QRgb premultiplied, quint32 transparency)
+// Lays the premultiplied colour over count pixels: an opaque one hides them, a translucent
+// one leaves each at its transparency of what it was, four at a time where the processor
+// allows, with the rounding of scaled() in each 16-bit lane.
+inline void layOver(QRgb* pixels, int count, QRgb premultiplied)
 {
+    const quint32 transparency = 255 - qAlpha(premultiplied);
+    if (transparency == 0) {
+        fillWith(pixels, count, premultiplied);
+        return;
+    }
     int x = 0;
 #ifdef __SSE2__
     const __m128i zero = _mm_setzero_si128();

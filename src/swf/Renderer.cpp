@@ -12,7 +12,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <optional>
 
 #ifdef __SSE2__
@@ -183,17 +182,6 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, 
     }
 }
 
-// The pixels of area from source to result, of one size.
-void copy(const QImage& source, QImage& result, const QRegion& area)
-{
-    for (const QRect& rect : area) {
-        const auto bytes = static_cast<std::size_t>(rect.width()) * sizeof(QRgb);
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            std::memcpy(reinterpret_cast<QRgb*>(result.scanLine(y)) + rect.left(),
-                        reinterpret_cast<const QRgb*>(source.constScanLine(y)) + rect.left(), bytes);
-    }
-}
-
 // Keeps image at size, allocating only when the size changes: a playing movie draws every
 // frame into the same memory. A picture still shared, as the frame last handed to the
 // player's owner is, is left to its holders: drawing into it would first copy every pixel
@@ -259,11 +247,8 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     if (once) {
         // Drawn straight into the frame. One still held by the last frame's taker is left to
         // it, and a copy of it drawn into instead.
-        if (!changed_.isEmpty() && frame_.size() == size && !frame_.isDetached()) {
-            QImage own(size, QImage::Format_ARGB32_Premultiplied);
-            copy(frame_, own, whole);
-            frame_ = own;
-        }
+        if (!changed_.isEmpty() && frame_.size() == size && !frame_.isDetached())
+            frame_ = frame_.copy();
         // Only a new size, which FrameDamage draws whole, makes a new frame here.
         reuse(frame_, size);
         if (!changed_.isEmpty()) {
@@ -686,8 +671,8 @@ void Renderer::drawGeometry(QPainter& painter, const ShapeGeometry& geometry, co
                 // A width in pixels, a hairline's among them: outlined where the pixels are.
                 const QTransform toDevice = context.unshifted();
                 brush.setTransform(brush.transform() * toDevice);
-                painter.setTransform(QTransform::fromTranslate(context.shift.x(), context.shift.y()));
                 const QTransform shift = QTransform::fromTranslate(context.shift.x(), context.shift.y());
+                painter.setTransform(shift);
                 fill(painter, outline(path, style, pixels, &toDevice), brush, shift, context);
                 painter.setTransform(context.transform);
             } else {

@@ -186,7 +186,7 @@ private:
     // Kept from frame to frame.
     mutable std::array<QImage, 4> passes_;
     mutable QImage frame_;
-    // Whether the last frame was drawn in one go, into the first pass.
+    // Whether the last frame was drawn in one go, straight into the frame.
     mutable bool once_ = false;
     mutable QRegion changed_;
     mutable FrameDamage damage_;

@@ -33,13 +33,7 @@ void ScanlineFill::fillSpan(int row, int from, int to, QRgb premultiplied)
     if (from >= to)
         return;
     auto* line = reinterpret_cast<QRgb*>(pixels_ + qsizetype(row) * bytesPerLine_);
-    const quint32 transparency = 255 - qAlpha(premultiplied);
-    clip_.within(row, from, to, [&](int left, int right) {
-        if (transparency == 0)
-            fillWith(line + left, right - left, premultiplied);
-        else
-            layOver(line + left, right - left, premultiplied, transparency);
-    });
+    clip_.within(row, from, to, [&](int left, int right) { layOver(line + left, right - left, premultiplied); });
 }
 
 } // namespace swf
