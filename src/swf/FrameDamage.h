@@ -49,6 +49,8 @@ public:
     QRegion compare(std::vector<DrawnLeaf> leaves, const QRect& frame);
     // The next frame is drawn whole.
     void forget();
+    // The leaves of the last frame given; none after forget().
+    const std::vector<DrawnLeaf>& last() const { return last_; }
 
 private:
     std::vector<DrawnLeaf> last_;

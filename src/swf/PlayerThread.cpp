@@ -3,12 +3,12 @@
 #include "swf/DrawingPool.h"
 #include "swf/FrameClock.h"
 #include "swf/MoviePlayer.h"
+#include "swf/PixelCopy.h"
 
 #include <QElapsedTimer>
 
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -23,19 +23,6 @@ constexpr double kMostSecondsBehind = 2.0;
 // Frames are opaque, so the renderer's premultiplied pixels are the same bytes as plain
 // 32-bit RGB ones, the form the owner's screen takes them in.
 constexpr QImage::Format kPictureFormat = QImage::Format_RGB32;
-
-void copyPixels(const QImage& from, QImage& to, const QRect& rect)
-{
-    const auto offset = static_cast<std::size_t>(rect.left()) * 4;
-    const auto bytes = static_cast<std::size_t>(rect.width()) * 4;
-    // The rows found once: asked for row by row, the target checks each time whether it
-    // must first be made its own.
-    uchar* target = to.bits();
-    const uchar* source = from.constBits();
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        std::memcpy(target + static_cast<std::size_t>(y) * static_cast<std::size_t>(to.bytesPerLine()) + offset,
-                    source + static_cast<std::size_t>(y) * static_cast<std::size_t>(from.bytesPerLine()) + offset, bytes);
-}
 
 // A movie at rest, whose thread sleeps: the frames falling due meanwhile are counted by its
 // clock from the one it came to rest on.

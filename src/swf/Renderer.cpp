@@ -2,6 +2,7 @@
 
 #include "swf/DrawFill.h"
 #include "swf/DrawnBounds.h"
+#include "swf/PixelCopy.h"
 #include "swf/StrokeOutline.h"
 
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #ifdef __SSE2__
@@ -232,6 +234,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     const QRect whole(QPoint(0, 0), size);
     if (background != background_ || border != border_) {
         damage_.forget();
+        settled_.forget();
         background_ = background;
         border_ = border;
     }
@@ -241,9 +244,21 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         // The two ways round give an edge's pixels a level apart here and there: a frame drawn
         // the other way than the last is drawn whole.
         damage_.forget();
+        settled_.forget();
         once_ = once;
     }
+    // A clipping layer on the stage could reach across the depth the settled layers end at.
+    const auto& stage = root.displayList();
+    const bool layered = once && std::none_of(stage.begin(), stage.end(),
+                                              [](const auto& entry) { return entry.second.clipDepth != 0; });
+    const SettledLayers::Use settled =
+        layered ? settled_.settle(leaves, damage_.last(), size, background) : SettledLayers::Use{};
     changed_ = damage_.compare(std::move(leaves), whole);
+    if (settled.drawAnew) {
+        reuse(settled_.picture(), size);
+        QPainter painter(&settled_.picture());
+        renderPass(painter, root, size, background, QPointF(), QRegion(whole), true, {0, settled.below});
+    }
     if (once) {
         // Drawn straight into the frame. One still held by the last frame's taker is left to
         // it, and a copy of it drawn into instead.
@@ -253,7 +268,8 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         reuse(frame_, size);
         if (!changed_.isEmpty()) {
             QPainter painter(&frame_);
-            renderPass(painter, root, size, background, QPointF(), changed_, true);
+            renderPass(painter, root, size, background, QPointF(), changed_, true, {settled.below});
+            settledBelow_ = settled.below;
         }
     } else if (!changed_.isEmpty()) {
         for (std::size_t i = 0; i < kSamples.size(); ++i) {
@@ -263,7 +279,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
             QPainter painter(&passes_[i]);
             // The aliased rasteriser takes each pixel's centre; moving the picture by the
             // centre's distance from the sample makes it take the sample instead.
-            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_, false);
+            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_, false, {});
         }
     }
     // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
@@ -305,11 +321,18 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
 }
 
 void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target,
-                          const QColor& background, const QPointF& shift, const QRegion& redrawn, bool once) const
+                          const QColor& background, const QPointF& shift, const QRegion& redrawn, bool once,
+                          Depths depths) const
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setClipRegion(redrawn);
-    painter.fillRect(QRect(QPoint(0, 0), target), background);
+    if (depths.from == 0) {
+        painter.fillRect(QRect(QPoint(0, 0), target), background);
+    } else {
+        auto& device = *static_cast<QImage*>(painter.device());
+        for (const QRect& rect : redrawn)
+            copyPixels(settled_.picture(), device, rect & device.rect());
+    }
     const QRect stage = stageArea(movie_.stage, target).toAlignedRect();
     painter.setClipRect(stage, Qt::IntersectClip);
     workLeft_ = static_cast<double>(movie_.limits.maxWorkPerRow) * target.height();
@@ -326,7 +349,15 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
     context.shift = shift;
     context.device = target;
     context.redrawn = redrawn.boundingRect();
-    drawList(painter, root.displayList(), context);
+    const DisplayList& list = root.displayList();
+    const auto at = [&list](std::uint32_t depth) {
+        return depth > std::numeric_limits<std::uint16_t>::max() ? list.end()
+                                                                  : list.lower_bound(static_cast<std::uint16_t>(depth));
+    };
+    Context counted = context;
+    counted.paint = false;
+    drawRange(painter, list.begin(), at(depths.from), counted);
+    drawRange(painter, at(depths.from), at(depths.to), context);
 }
 
 bool Renderer::drawnInOneGo(const std::vector<DrawnLeaf>& leaves)

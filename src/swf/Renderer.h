@@ -10,8 +10,10 @@
 // The passes and the frame are kept from one frame to the next, and only the pixels the
 // display list changed are drawn again (FrameDamage): every pass is clipped to them, and
 // objects wholly outside them are not drawn, though their work is counted as if they were,
-// so that the budget below leaves out of every frame just what a whole redraw would. What is
-// on the target is therefore, to the byte, what drawing the frame whole gives.
+// so that the budget below leaves out of every frame just what a whole redraw would. A frame
+// drawn in one go starts those pixels from a picture of the layers at the bottom of the stage
+// that have stopped changing (SettledLayers), whose objects are likewise only counted. What
+// is on the target is therefore, to the byte, what drawing the frame whole gives.
 //
 // Each pass has a budget of drawing work, the movie's maxWorkPerRow for every row of pixels
 // drawn. Work is counted in units of about 50 ns on a slow machine: each path, stroke or
@@ -23,6 +25,7 @@
 #include "swf/CoverageFill.h"
 #include "swf/FrameDamage.h"
 #include "swf/Movie.h"
+#include "swf/SettledLayers.h"
 #include "swf/TimelinePlayer.h"
 
 #include <QPainter>
@@ -69,6 +72,9 @@ public:
     // For tests and diagnostics: the morph shapes made for the last frame, one for each
     // morph character and ratio it shows.
     std::size_t morphShapesKept() const { return morphs_.size(); }
+    // For tests and diagnostics: the depth of the stage's list below which the last frame
+    // drawn took the settled layers' picture; 0 when it took none.
+    std::uint32_t settledBelow() const { return settledBelow_; }
 
 private:
     using DisplayList = std::map<std::uint16_t, DisplayObject>;
@@ -102,10 +108,17 @@ private:
         CoverageFill* once = nullptr;
     };
 
+    // The objects of the stage's list a pass draws, by depth: those below `from` are in the
+    // settled layers' picture, which the pass starts from instead of the background, and are
+    // only counted; those from `to` up are left out.
+    struct Depths {
+        std::uint32_t from = 0;
+        std::uint32_t to = SettledLayers::kAboveAll;
+    };
     // One drawing of the frame, of the pixels in redrawn: aliased with the picture moved by
     // shift pixels or, given once, antialiased by it in one go.
     void renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
-                    const QPointF& shift, const QRegion& redrawn, bool once) const;
+                    const QPointF& shift, const QRegion& redrawn, bool once, Depths depths) const;
     // Whether every leaf can be drawn in one go: shapes and text filled with colours and
     // gradients, outside any clipping layer. Bitmaps and masks take the passes.
     static bool drawnInOneGo(const std::vector<DrawnLeaf>& leaves);
@@ -190,6 +203,9 @@ private:
     mutable bool once_ = false;
     mutable QRegion changed_;
     mutable FrameDamage damage_;
+    // Kept only for frames drawn in one go.
+    mutable SettledLayers settled_;
+    mutable std::uint32_t settledBelow_ = 0;
     // What the passes were last drawn with: another size or colour is drawn whole.
     mutable QColor background_;
     mutable QColor border_;
