@@ -48,13 +48,13 @@ struct PlayerThread::Shared {
     }
 
     // Copies the pixels a frame changed into the picture and adds them to what the owner
-    // has yet to take; false when there were none.
+    // has yet to take and to show; false when there were none.
     bool handOver(const QImage& frame, const QRegion& changed)
     {
         if (picture.size() != frame.size()) {
             picture = QImage(frame.size(), kPictureFormat);
             copyPixels(frame, picture, frame.rect());
-            pending = QRegion(frame.rect());
+            pending = unshown = QRegion(frame.rect());
             return true;
         }
         bool any = false;
@@ -63,11 +63,22 @@ struct PlayerThread::Shared {
             if (inside.isEmpty())
                 continue;
             copyPixels(frame, picture, inside);
-            // Built a rectangle at a time, the region shares nothing with the renderer's.
-            pending += inside;
+            // Built a rectangle at a time, the regions share nothing with the renderer's.
+            addTo(pending, inside);
+            addTo(unshown, inside);
             any = true;
         }
         return any;
+    }
+
+    // An owner that shows frames without taking them may not take them for long: what it has
+    // yet to take is kept to a few rectangles.
+    static void addTo(QRegion& region, const QRect& rect)
+    {
+        constexpr int kMostRectangles = 16;
+        region += rect;
+        if (region.rectCount() > kMostRectangles)
+            region = region.boundingRect();
     }
 
     // Tells the owner there is news, letting `mutex` (held by `held`) go meanwhile: the
@@ -100,7 +111,9 @@ struct PlayerThread::Shared {
     Shown shown;
     // The last frame handed over, in device pixels, and its part the owner has yet to take.
     QImage picture;
+    // Changed since the owner last took the picture, and since it last showed it.
     QRegion pending;
+    QRegion unshown;
     std::optional<Rest> rest;
     // Guards news alone, so that the owner can let it go while the player's thread tells.
     std::mutex newsMutex;
@@ -205,6 +218,18 @@ QRegion PlayerThread::takePicture(QImage& picture) const
         copyPixels(shared, picture, rect);
     shared_->pending = QRegion();
     return taken;
+}
+
+QRegion PlayerThread::showChanges(qreal ratio, const Show& show) const
+{
+    const std::lock_guard lock(shared_->mutex);
+    QImage& shared = shared_->picture;
+    if (shared.isNull() || shared_->unshown.isEmpty())
+        return {};
+    // Nobody else holds the picture: this changes no pixel and copies none.
+    shared.setDevicePixelRatio(ratio);
+    show(shared, shared_->unshown);
+    return std::exchange(shared_->unshown, QRegion());
 }
 
 bool PlayerThread::waitUntilRead(std::chrono::milliseconds most) const

@@ -82,7 +82,7 @@ void PlayerWidget::takeNews()
     // Without a picture, the news may be the colour of a movie just read.
     if (picture_.isNull())
         update();
-    present(player_.takePicture(picture_));
+    present();
     // The news may be only that the file was read, which shows no new frame.
     const qint64 drawn = player_.shown().framesDrawn;
     if (drawn != framesHeard_) {
@@ -91,22 +91,27 @@ void PlayerWidget::takeNews()
     }
 }
 
-void PlayerWidget::present(const QRegion& changed)
+void PlayerWidget::present()
 {
-    if (changed.isEmpty() || size().isEmpty())
+    if (size().isEmpty())
         return;
     const qreal ratio = devicePixelRatioF();
-    picture_.setDevicePixelRatio(ratio);
-    // A picture of another size, drawn before a resize, is shown stretched until the next
-    // frame; only one drawn for this size lies pixel for pixel where a presenter puts it.
-    const bool fits = picture_.size() == (QSizeF(size()) * ratio).toSize();
-    const QTransform toWidget = toPicture().inverted();
-    for (const QRect& device : changed) {
-        // Rounded outward: a device pixel a logical one covers in part is repainted whole.
-        const QRect logical = toWidget.mapRect(QRectF(device)).toAlignedRect();
-        if (!(fits && presenter_ && presenter_(picture_, logical)))
-            update(logical);
-    }
+    const QSize device = (QSizeF(size()) * ratio).toSize();
+    QRegion repaint;
+    player_.showChanges(ratio, [&](const QImage& frame, const QRegion& changed) {
+        // A frame of another size, drawn before a resize, is shown stretched until the next
+        // frame; only one drawn for this size lies pixel for pixel where a presenter puts it.
+        const bool fits = presenter_ && frame.size() == device;
+        const QTransform toWidget = QTransform::fromScale(qreal(width()) / frame.width(), qreal(height()) / frame.height());
+        for (const QRect& rect : changed) {
+            // Rounded outward: a device pixel a logical one covers in part is repainted whole.
+            const QRect logical = toWidget.mapRect(QRectF(rect)).toAlignedRect();
+            if (!(fits && presenter_(frame, logical)))
+                repaint += logical;
+        }
+    });
+    if (!repaint.isEmpty())
+        update(repaint);
 }
 
 QTransform PlayerWidget::toPicture() const
@@ -146,10 +151,9 @@ QColor PlayerWidget::backgroundColor() const
 void PlayerWidget::paintEvent(QPaintEvent* event)
 {
     // Nothing drawn yet and no colour known: a moment's wait for the file spares a white flash.
-    if (picture_.isNull() && !backgroundOverride_) {
+    if (picture_.isNull() && !backgroundOverride_)
         player_.waitUntilRead(kFirstPaintWaitsForTheFile);
-        player_.takePicture(picture_);
-    }
+    player_.takePicture(picture_);
     QPainter painter(this);
     const QRect area = event->rect();
     if (picture_.isNull()) {

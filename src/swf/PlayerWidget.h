@@ -6,14 +6,14 @@
 // minimised.
 //
 // The movie is read, run and drawn on a player thread of the widget's own (PlayerThread),
-// which hands over the pixels each frame changed; the widget keeps a picture of its own and
-// shows just those. So however much a movie asks for, the window answers at once: its
-// menus, its buttons and its close box never wait for a frame, and closing it never waits
-// for the movie.
+// which hands over the pixels each frame changed, and the widget shows just those. So
+// however much a movie asks for, the window answers at once: its menus, its buttons and its
+// close box never wait for a frame, and closing it never waits for the movie.
 //
 // What changed goes to the screen through a presenter the owner may give, which writes the
-// pixels to the window without the toolkit's repaint; without one, or where it cannot, the
-// widget repaints just those pixels.
+// pixels of the player's frame to the window without the toolkit's repaint; without one, or
+// where it cannot, the widget repaints just those pixels from a picture of its own, brought
+// up to date only then.
 
 #include "swf/PlayerThread.h"
 
@@ -55,9 +55,9 @@ public:
     bool settled() const;
     int currentFrame() const { return player_.shown().currentFrame; }
     qint64 framesAdvanced() const { return player_.shown().framesAdvanced; }
-    // Puts a changed part of the widget's picture on the screen: the picture in device
-    // pixels covering the whole widget and the part in logical pixels. False when it
-    // could not, and the widget repaints that part itself.
+    // Puts a changed part of the movie's frame on the screen: the frame in device pixels
+    // covering the whole widget and the part in logical pixels. False when it could not,
+    // and the widget repaints that part itself. The frame is lent for the call only.
     using Presenter = std::function<bool(const QImage& picture, const QRect& changed)>;
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
 
@@ -82,14 +82,15 @@ private:
     void sendPicture();
     // Shows what the player's thread has announced.
     void takeNews();
-    // Brings the device pixels of the picture in `changed` to the screen.
-    void present(const QRegion& changed);
+    // Brings the pixels the player changed to the screen.
+    void present();
     // From the widget's logical pixels to the picture's device pixels.
     QTransform toPicture() const;
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;
-    // The last frame taken from the player, in device pixels; null before the first.
+    // The last frame taken from the player, in device pixels, for repainting; null before
+    // the first.
     QImage picture_;
     Presenter presenter_;
     // Before the player, so that it outlives the player's last call.

@@ -390,6 +390,39 @@ TEST_F(SwfPlayerWidget, ThePresenterIsGivenOnlyWhatChangedAndWhereItCannotTheWid
         EXPECT_EQ(area, changed);
 }
 
+TEST_F(SwfPlayerWidget, ARepaintAfterThePresenterShowsTheLastFrameItWasGiven)
+{
+    struct State {
+        std::atomic<bool> hold = false;
+        std::atomic<bool> held = false;
+        QImage last;
+        int presented = 0;
+    };
+    const auto state = std::make_shared<State>();
+    // Held before a frame, the player hands over no more.
+    widget.setBeforeDrawing([state] {
+        while (state->hold) {
+            state->held = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    widget.setPresenter([state](const QImage& frame, const QRect&) {
+        state->last = frame.convertToFormat(QImage::Format_RGB32);
+        ++state->presented;
+        return true;
+    });
+    widget.resize(200, 100);
+    widget.setMovie(write("moving.swf", movingSquare()));
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return state->presented >= 5; }));
+    state->hold = true;
+    ASSERT_TRUE(waitFor([&] { return state->held.load(); }));
+    drain();
+    const QImage painted = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    state->hold = false;
+    EXPECT_EQ(painted, state->last);
+}
+
 TEST(SwfFrameClock, FramesFallDueFromTheStartWithoutDrift)
 {
     swf::FrameClock clock;
