@@ -18,7 +18,8 @@ class DirectPresenter {
 public:
     virtual ~DirectPresenter() = default;
     // Puts the changed part of the picture (logical pixels of the widget, the picture
-    // covering the whole widget) on the screen. False when it could not: the widget
+    // covering the whole widget in device pixels, 32-bit RGB or opaque premultiplied) on
+    // the screen. False when it could not: the widget
     // then repaints that part itself.
     virtual bool present(const QImage& picture, const QRect& changed) = 0;
 };

@@ -215,10 +215,12 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
             return false;
     }
     QWindow* window = widget_.window()->windowHandle();
-    if (!widget_.isVisible() || !window || !window->isExposed() || picture.format() != QImage::Format_RGB32 || !follow(window))
+    // An opaque premultiplied picture is the same bytes as a 32-bit RGB one.
+    const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
+    if (!widget_.isVisible() || !window || !window->isExposed() || !rgb || !follow(window))
         return false;
     const qreal dpr = window->devicePixelRatio();
-    if (picture.devicePixelRatio() != dpr)
+    if (picture.size() != (QSizeF(widget_.size()) * dpr).toSize())
         return false;
     // The device pixels the toolkit paints for the widget, and where its picture starts:
     // at a fractional scale the toolkit rounds each edge and the widget's origin to the

@@ -47,13 +47,14 @@ struct PlayerThread::Shared {
             rest->until = rest->clock.dueFrame(rest->elapsed.elapsed());
     }
 
-    // Copies the pixels a frame changed into the picture and adds them to what the owner
-    // has yet to take and to show; false when there were none.
+    // Takes the frame as the picture and adds the pixels it changed to what the owner has
+    // yet to take and to show; false when there were none. The frame is shared, not copied:
+    // the renderer draws the next one into other memory while the owner reads this one.
     bool handOver(const QImage& frame, const QRegion& changed)
     {
-        if (picture.size() != frame.size()) {
-            picture = QImage(frame.size(), kPictureFormat);
-            copyPixels(frame, picture, frame.rect());
+        const bool resized = picture.size() != frame.size();
+        picture = frame;
+        if (resized) {
             pending = unshown = QRegion(frame.rect());
             return true;
         }
@@ -62,7 +63,6 @@ struct PlayerThread::Shared {
             const QRect inside = rect & frame.rect();
             if (inside.isEmpty())
                 continue;
-            copyPixels(frame, picture, inside);
             // Built a rectangle at a time, the regions share nothing with the renderer's.
             addTo(pending, inside);
             addTo(unshown, inside);
@@ -220,14 +220,12 @@ QRegion PlayerThread::takePicture(QImage& picture) const
     return taken;
 }
 
-QRegion PlayerThread::showChanges(qreal ratio, const Show& show) const
+QRegion PlayerThread::showChanges(const Show& show) const
 {
     const std::lock_guard lock(shared_->mutex);
-    QImage& shared = shared_->picture;
+    const QImage& shared = shared_->picture;
     if (shared.isNull() || shared_->unshown.isEmpty())
         return {};
-    // Nobody else holds the picture: this changes no pixel and copies none.
-    shared.setDevicePixelRatio(ratio);
     show(shared, shared_->unshown);
     return std::exchange(shared_->unshown, QRegion());
 }

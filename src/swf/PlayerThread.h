@@ -88,12 +88,12 @@ public:
     // size differs, and returns them; empty when nothing changed or no frame has been drawn.
     QRegion takePicture(QImage& picture) const;
     // Shows the device pixels changed since it last did, or the whole frame after a change
-    // of size, through show, which is given the last frame handed over at ratio device
-    // pixels to a logical one. It reads the frame under the thread's lock, so that no frame
-    // is handed over meanwhile, and must not keep it. Returns those pixels; empty when
-    // nothing changed or no frame has been drawn.
+    // of size, through show, which is given the last frame handed over: opaque, its
+    // premultiplied pixels the same bytes as 32-bit RGB ones. It reads the frame under the
+    // thread's lock, so that no frame is handed over meanwhile, and must not keep it.
+    // Returns those pixels; empty when nothing changed or no frame has been drawn.
     using Show = std::function<void(const QImage& frame, const QRegion& changed)>;
-    QRegion showChanges(qreal ratio, const Show& show) const;
+    QRegion showChanges(const Show& show) const;
     // Waits, at most `most`, until the file set last has been read or found unreadable;
     // false if it still is not.
     bool waitUntilRead(std::chrono::milliseconds most) const;

@@ -98,7 +98,7 @@ void PlayerWidget::present()
     const qreal ratio = devicePixelRatioF();
     const QSize device = (QSizeF(size()) * ratio).toSize();
     QRegion repaint;
-    player_.showChanges(ratio, [&](const QImage& frame, const QRegion& changed) {
+    player_.showChanges([&](const QImage& frame, const QRegion& changed) {
         // A frame of another size, drawn before a resize, is shown stretched until the next
         // frame; only one drawn for this size lies pixel for pixel where a presenter puts it.
         const bool fits = presenter_ && frame.size() == device;

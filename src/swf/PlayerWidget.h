@@ -56,8 +56,9 @@ public:
     int currentFrame() const { return player_.shown().currentFrame; }
     qint64 framesAdvanced() const { return player_.shown().framesAdvanced; }
     // Puts a changed part of the movie's frame on the screen: the frame in device pixels
-    // covering the whole widget and the part in logical pixels. False when it could not,
-    // and the widget repaints that part itself. The frame is lent for the call only.
+    // covering the whole widget (opaque, premultiplied) and the part in logical pixels.
+    // False when it could not, and the widget repaints that part itself. The frame is lent
+    // for the call only.
     using Presenter = std::function<bool(const QImage& picture, const QRect& changed)>;
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
 

@@ -185,10 +185,10 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, 
 }
 
 // Keeps image at size, allocating only when the size changes: a playing movie draws every
-// frame into the same memory. A picture still shared, as the frame last handed to the
-// player's owner is, is left to its holders: drawing into it would first copy every pixel
-// only to draw each again, and ThreadSanitizer, which cannot see the count that Qt shares
-// it by, takes that copy for a race with the holder that frees the picture.
+// frame into the same memory. A picture still shared is left to its holders: drawing into
+// it would first copy every pixel only to draw each again, and ThreadSanitizer, which cannot
+// see the count that Qt shares it by, takes that copy for a race with the holder that frees
+// the picture.
 void reuse(QImage& image, const QSize& size)
 {
     if (image.size() != size || !image.isDetached())
@@ -259,28 +259,39 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         QPainter painter(&settled_.picture());
         renderPass(painter, root, size, background, QPointF(), QRegion(whole), true, {0, settled.below});
     }
-    if (once) {
-        // Drawn straight into the frame. One still held by the last frame's taker is left to
-        // it, and a copy of it drawn into instead.
-        if (!changed_.isEmpty() && frame_.size() == size && !frame_.isDetached())
-            frame_ = frame_.copy();
-        // Only a new size, which FrameDamage draws whole, makes a new frame here.
-        reuse(frame_, size);
-        if (!changed_.isEmpty()) {
-            QPainter painter(&frame_);
+    if (!changed_.isEmpty()) {
+        QImage& frame = nextFrame(size);
+        if (once) {
+            QPainter painter(&frame);
             renderPass(painter, root, size, background, QPointF(), changed_, true, {settled.below});
             settledBelow_ = settled.below;
+        } else {
+            for (std::size_t i = 0; i < kSamples.size(); ++i) {
+                // Only a new size, which FrameDamage draws whole, makes new passes: nobody
+                // else holds them.
+                reuse(passes_[i], size);
+                QPainter painter(&passes_[i]);
+                // The aliased rasteriser takes each pixel's centre; moving the picture by the
+                // centre's distance from the sample makes it take the sample instead.
+                renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_, false, {});
+            }
+            average(passes_, frame, changed_);
         }
-    } else if (!changed_.isEmpty()) {
-        for (std::size_t i = 0; i < kSamples.size(); ++i) {
-            // Only a new size, which FrameDamage draws whole, makes new passes: nobody else
-            // holds them.
-            reuse(passes_[i], size);
-            QPainter painter(&passes_[i]);
-            // The aliased rasteriser takes each pixel's centre; moving the picture by the
-            // centre's distance from the sample makes it take the sample instead.
-            renderPass(painter, root, size, background, QPointF(0.5, 0.5) - kSamples[i], changed_, false, {});
-        }
+        // The content reaches into the pixels the stage covers only in part; the border, laid
+        // over it, leaves each such pixel the stage's share of it.
+        QPainter painter(&frame);
+        painter.setClipRegion(changed_);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QPainterPath outside;
+        outside.addRect(QRectF(whole));
+        outside.addRect(stageArea(movie_.stage, size));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(border);
+        painter.drawPath(outside);
+        painter.end();
+        // The frame drawn before this one now lacks just what this one changed.
+        front_ = 1 - front_;
+        stale_ = changed_;
     }
     // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
     outlines_.clear();
@@ -294,30 +305,23 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
             ++it;
         }
     }
-    // A frame still held by the last frame's taker is left to it, and the new one made whole
-    // from the passes.
-    QRegion averaged = changed_;
-    if (!once && (frame_.size() != size || !frame_.isDetached())) {
-        reuse(frame_, size);
-        averaged = whole;
+    return frames_[front_];
+}
+
+QImage& Renderer::nextFrame(const QSize& size) const
+{
+    const QImage& shown = frames_[front_];
+    QImage& next = frames_[1 - front_];
+    // One still held by a taker is left to it.
+    if (next.size() != size || !next.isDetached()) {
+        next = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        stale_ = QRegion(QRect(QPoint(0, 0), size));
     }
-    if (averaged.isEmpty())
-        return frame_;
-    if (!once)
-        average(passes_, frame_, averaged);
-    // The content reaches into the pixels the stage covers only in part; the border, laid
-    // over it, leaves each such pixel the stage's share of it.
-    QPainter painter(&frame_);
-    painter.setClipRegion(averaged);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QPainterPath outside;
-    outside.addRect(QRectF(whole));
-    outside.addRect(stageArea(movie_.stage, size));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(border);
-    painter.drawPath(outside);
-    painter.end();
-    return frame_;
+    // Only a new size, which FrameDamage draws whole, leaves nothing to take over.
+    if (shown.size() == size)
+        for (const QRect& rect : stale_ - changed_)
+            copyPixels(shown, next, rect);
+    return next;
 }
 
 void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target,

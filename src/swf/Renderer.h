@@ -61,8 +61,9 @@ public:
     // and draws the display list on the stage.
     void render(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
                 const QColor& border) const;
-    // The same into an image of size device pixels. The image shares the renderer's memory
-    // until the next frame is rendered, which leaves it as it was.
+    // The same into an image of size device pixels. The image shares the renderer's memory;
+    // the renderer draws no frame into one still held, so a taker may keep the last frame
+    // while the next is drawn without a copy of either.
     QImage renderImage(const TimelinePlayer& root, const QSize& size, const QColor& background,
                        const QColor& border) const;
     // The device pixels in which the last image rendered may differ from the one before it:
@@ -119,6 +120,9 @@ private:
     // shift pixels or, given once, antialiased by it in one go.
     void renderPass(QPainter& painter, const TimelinePlayer& root, const QSize& target, const QColor& background,
                     const QPointF& shift, const QRegion& redrawn, bool once, Depths depths) const;
+    // The frame to draw the next into, at size: the one not shown last, brought up to date
+    // with it outside what the next changes.
+    QImage& nextFrame(const QSize& size) const;
     // Whether every leaf can be drawn in one go: shapes and text filled with colours and
     // gradients, outside any clipping layer. Bitmaps and masks take the passes.
     static bool drawnInOneGo(const std::vector<DrawnLeaf>& leaves);
@@ -198,7 +202,13 @@ private:
     mutable double workLeft_ = 0;
     // Kept from frame to frame.
     mutable std::array<QImage, 4> passes_;
-    mutable QImage frame_;
+    // Two frames, drawn into by turns so that the one shown last can stay with its taker:
+    // the other is brought up to date with it before it is drawn into, where the new frame
+    // does not draw anyway.
+    mutable std::array<QImage, 2> frames_;
+    mutable std::size_t front_ = 0;
+    // Where the frame not shown last differs from the one that was.
+    mutable QRegion stale_;
     // Whether the last frame was drawn in one go, straight into the frame.
     mutable bool once_ = false;
     mutable QRegion changed_;

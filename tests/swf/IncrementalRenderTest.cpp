@@ -56,6 +56,7 @@ Drawn expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const st
     QSize size(397, 185);
     QColor background = movie.background.value_or(Qt::white);
     Drawn drawn;
+    QImage held;
     for (int frame = 0; frame < frames; ++frame) {
         for (const Event& event : events) {
             if (event.atFrame != frame)
@@ -67,8 +68,8 @@ Drawn expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const st
         }
         if (frame > 0)
             player.advance();
-        // The picture is let go before the next frame, as the player's thread does, so that
-        // the renderer draws into the frame it keeps.
+        // The last frame is held while the next is drawn, as the player's thread holds it
+        // for the window, so that the renderer draws into the other frame it keeps.
         const QImage part = kept.renderImage(player, size, background, background);
         const QImage whole = swf::Renderer(movie).renderImage(player, size, background, background);
         if (part != whole) {
@@ -79,6 +80,7 @@ Drawn expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const st
             ++drawn.partial;
             drawn.fromSettled += kept.settledBelow() > 0 ? 1 : 0;
         }
+        held = part;
     }
     return drawn;
 }
