@@ -35,7 +35,7 @@ void FrameDamage::forget()
 QRegion FrameDamage::compare(std::vector<DrawnLeaf> leaves, const QRect& frame)
 {
     const bool whole = !known_ || frame != frame_;
-    QRegion damage;
+    std::vector<QRect> rects;
     bool unbounded = whole;
     const auto add = [&](const DrawnLeaf& leaf) {
         if (unbounded || leaf.bounds.isEmpty())
@@ -47,7 +47,7 @@ QRegion FrameDamage::compare(std::vector<DrawnLeaf> leaves, const QRect& frame)
         // Rounded outwards to whole pixels, and kept on the frame, far-flung numbers and all.
         const QRectF shown = leaf.bounds & QRectF(frame);
         if (!shown.isEmpty())
-            damage += shown.toAlignedRect() & frame;
+            rects.push_back(shown.toAlignedRect() & frame);
     };
     if (!whole) {
         // Both lists run in drawing order, which is the order of their depths.
@@ -73,8 +73,17 @@ QRegion FrameDamage::compare(std::vector<DrawnLeaf> leaves, const QRect& frame)
     known_ = true;
     if (unbounded)
         return QRegion(frame);
-    if (damage.rectCount() > kMostRectangles)
-        return QRegion(damage.boundingRect());
+    // Joined one by one only while few: each join costs as much as the rectangles so far.
+    QRegion damage;
+    for (const QRect& rect : rects) {
+        damage += rect;
+        if (damage.rectCount() > kMostRectangles) {
+            QRect bounds;
+            for (const QRect& each : rects)
+                bounds |= each;
+            return QRegion(bounds);
+        }
+    }
     return damage;
 }
 

@@ -278,17 +278,22 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
             average(passes_, frame, changed_);
         }
         // The content reaches into the pixels the stage covers only in part; the border, laid
-        // over it, leaves each such pixel the stage's share of it.
-        QPainter painter(&frame);
-        painter.setClipRegion(changed_);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        QPainterPath outside;
-        outside.addRect(QRectF(whole));
-        outside.addRect(stageArea(movie_.stage, size));
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(border);
-        painter.drawPath(outside);
-        painter.end();
+        // over it, leaves each such pixel the stage's share of it, and none of those it covers
+        // whole.
+        const QRectF stage = stageArea(movie_.stage, size);
+        const QRect covered(QPoint(int(std::ceil(stage.left())), int(std::ceil(stage.top()))),
+                            QPoint(int(std::floor(stage.right())) - 1, int(std::floor(stage.bottom())) - 1));
+        if (!covered.contains(changed_.boundingRect())) {
+            QPainter painter(&frame);
+            painter.setClipRegion(changed_);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            QPainterPath outside;
+            outside.addRect(QRectF(whole));
+            outside.addRect(stage);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(border);
+            painter.drawPath(outside);
+        }
         // The frame drawn before this one now lacks just what this one changed.
         front_ = 1 - front_;
         stale_ = changed_;
@@ -329,8 +334,8 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
                           Depths depths) const
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRegion(redrawn);
     if (depths.from == 0) {
+        painter.setClipRegion(redrawn);
         painter.fillRect(QRect(QPoint(0, 0), target), background);
     } else {
         auto& device = *static_cast<QImage*>(painter.device());
@@ -338,7 +343,9 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
             copyPixels(settled_.picture(), device, rect & device.rect());
     }
     const QRect stage = stageArea(movie_.stage, target).toAlignedRect();
-    painter.setClipRect(stage, Qt::IntersectClip);
+    // Drawn in one go, the fills keep to rectangles of their own and the painter draws no more.
+    if (!once)
+        painter.setClipRect(stage, Qt::IntersectClip);
     workLeft_ = static_cast<double>(movie_.limits.maxWorkPerRow) * target.height();
     std::optional<CoverageFill> coverage;
     if (once) {
