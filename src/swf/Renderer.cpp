@@ -285,7 +285,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
                             QPoint(int(std::floor(stage.right())) - 1, int(std::floor(stage.bottom())) - 1));
         if (!covered.contains(changed_.boundingRect())) {
             QPainter painter(&frame);
-            painter.setClipRegion(changed_);
+            painter.setClipRegion(changed_ - QRegion(covered));
             painter.setRenderHint(QPainter::Antialiasing, true);
             QPainterPath outside;
             outside.addRect(QRectF(whole));
