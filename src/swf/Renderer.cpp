@@ -261,10 +261,10 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     }
     if (!changed_.isEmpty()) {
         QImage& frame = nextFrame(size);
+        settledBelow_ = settled.below;
         if (once) {
             QPainter painter(&frame);
             renderPass(painter, root, size, background, QPointF(), changed_, true, {settled.below});
-            settledBelow_ = settled.below;
         } else {
             for (std::size_t i = 0; i < kSamples.size(); ++i) {
                 // Only a new size, which FrameDamage draws whole, makes new passes: nobody
