@@ -41,6 +41,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMap>
 #include <QMenu>
 #include <QMouseEvent>
@@ -393,6 +394,8 @@ Row measureMovie(const MovieScenario& scenario, double seconds)
     InstallShell(program);
     frmMain& chooser = program.form<frmMain>();
     control<QRadioButton>(chooser, indexed("OptHypno", scenario.option))->setChecked(true);
+    // The text a user types, which blinks over the movie.
+    control<QLineEdit>(chooser, "txtInputText")->setText(QStringLiteral("I am calm and at ease"));
     chooser.cmdNext_Click();
     frmBoxPendulam& window = *program.loaded<frmBoxPendulam>();
     if (scenario.turned)
