@@ -28,6 +28,7 @@
 #include "movie/frmBoxPendulam.h"
 #include "platform/FormTimer.h"
 #include "platform/QtServices.h"
+#include "platform/ToolkitDisplay.h"
 #include "shell/StartUp.h"
 #include "shell/frmMain.h"
 #include "swf/Movie.h"
@@ -674,6 +675,8 @@ void recordScreen(const Scenario& scenario, bool inward, double seconds)
 
 int main(int argc, char** argv)
 {
+    // As the program does, so that its repaints cost here what they cost there.
+    platform::prepareToolkitDisplay();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -2,12 +2,14 @@
 #include "platform/Accessibility.h"
 #include "platform/ProgramImages.h"
 #include "platform/QtServices.h"
+#include "platform/ToolkitDisplay.h"
 #include "shell/StartUp.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    platform::prepareToolkitDisplay();
     QApplication app(argc, argv);
     // The program ends only through its own shutdown, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
