@@ -50,7 +50,7 @@ private:
     };
     // Along the row being filled, where the samples the path covers grow or shrink.
     std::vector<Change> changes_;
-    // The brush's colours along the row, by column from the bounds' left.
+    // The brush's colours along the part of the row being laid, by column from its left.
     std::vector<QRgb> colours_;
 };
 

@@ -87,7 +87,6 @@ void EdgeTable::addEdge(const QPointF& from, const QPointF& to)
     edge.xLeast = std::min(top.x(), bottom.x());
     edge.xMost = std::max(top.x(), bottom.x());
     edge.firstRow = firstRow;
-    edge.lastRow = lastRow;
     edge.direction = down ? 1 : -1;
     edges_.push_back(edge);
 }

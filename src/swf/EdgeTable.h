@@ -29,9 +29,8 @@ public:
         // Where along x the edge lies, to keep a crossing computed far from its top within it.
         double xLeast = 0;
         double xMost = 0;
-        // The rows whose samples, any of them, the edge crosses.
+        // The first row whose samples, any of them, the edge crosses.
         int firstRow = 0;
-        int lastRow = 0;
         // +1 going down the image, -1 going up.
         int direction = 0;
     };

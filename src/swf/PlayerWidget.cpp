@@ -102,7 +102,7 @@ void PlayerWidget::present()
         // A frame of another size, drawn before a resize, is shown stretched until the next
         // frame; only one drawn for this size lies pixel for pixel where a presenter puts it.
         const bool fits = presenter_ && frame.size() == device;
-        const QTransform toWidget = QTransform::fromScale(qreal(width()) / frame.width(), qreal(height()) / frame.height());
+        const QTransform toWidget = toPicture(frame.size()).inverted();
         for (const QRect& rect : changed) {
             // Rounded outward: a device pixel a logical one covers in part is repainted whole.
             const QRect logical = toWidget.mapRect(QRectF(rect)).toAlignedRect();
@@ -114,10 +114,10 @@ void PlayerWidget::present()
         update(repaint);
 }
 
-QTransform PlayerWidget::toPicture() const
+QTransform PlayerWidget::toPicture(const QSize& picture) const
 {
     // The picture fills the widget, whatever size it was drawn at.
-    return QTransform::fromScale(qreal(picture_.width()) / width(), qreal(picture_.height()) / height());
+    return QTransform::fromScale(qreal(picture.width()) / width(), qreal(picture.height()) / height());
 }
 
 void PlayerWidget::setMovie(const QString& path)
@@ -160,7 +160,7 @@ void PlayerWidget::paintEvent(QPaintEvent* event)
         painter.fillRect(area, backgroundColor());
         return;
     }
-    painter.drawImage(QRectF(area), picture_, toPicture().mapRect(QRectF(area)));
+    painter.drawImage(QRectF(area), picture_, toPicture(picture_.size()).mapRect(QRectF(area)));
 }
 
 void PlayerWidget::showEvent(QShowEvent* event)

@@ -85,8 +85,8 @@ private:
     void takeNews();
     // Brings the pixels the player changed to the screen.
     void present();
-    // From the widget's logical pixels to the picture's device pixels.
-    QTransform toPicture() const;
+    // From the widget's logical pixels to the pixels of a picture of that size.
+    QTransform toPicture(const QSize& picture) const;
 
     QString movie_;
     std::optional<QColor> backgroundOverride_;

@@ -188,11 +188,13 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, 
 // frame into the same memory. A picture still shared is left to its holders: drawing into
 // it would first copy every pixel only to draw each again, and ThreadSanitizer, which cannot
 // see the count that Qt shares it by, takes that copy for a race with the holder that frees
-// the picture.
-void reuse(QImage& image, const QSize& size)
+// the picture. Returns whether it made a new image.
+bool reuse(QImage& image, const QSize& size)
 {
-    if (image.size() != size || !image.isDetached())
-        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.size() == size && image.isDetached())
+        return false;
+    image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return true;
 }
 
 } // namespace
@@ -318,10 +320,8 @@ QImage& Renderer::nextFrame(const QSize& size) const
     const QImage& shown = frames_[front_];
     QImage& next = frames_[1 - front_];
     // One still held by a taker is left to it.
-    if (next.size() != size || !next.isDetached()) {
-        next = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (reuse(next, size))
         stale_ = QRegion(QRect(QPoint(0, 0), size));
-    }
     // Only a new size, which FrameDamage draws whole, leaves nothing to take over.
     if (shown.size() == size)
         for (const QRect& rect : stale_ - changed_)

@@ -7,7 +7,7 @@
 // four times without antialiasing, each time sampling another point of every pixel, and the
 // four averaged.
 //
-// The passes and the frame are kept from one frame to the next, and only the pixels the
+// The passes and the frames are kept from one frame to the next, and only the pixels the
 // display list changed are drawn again (FrameDamage): every pass is clipped to them, and
 // objects wholly outside them are not drawn, though their work is counted as if they were,
 // so that the budget below leaves out of every frame just what a whole redraw would. A frame
