@@ -44,10 +44,13 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
     SWF->setObjectName(QStringLiteral("SWF"));
     platform::place(*SWF, design::SWF);
     // The movie's changed pixels go straight to the window where the display system allows.
-    if (std::shared_ptr<platform::DirectPresenter> presenter = platform::makeDirectPresenter(*SWF))
+    if (std::shared_ptr<platform::DirectPresenter> presenter = platform::makeDirectPresenter(*SWF)) {
         SWF->setPresenter([presenter](const QImage& picture, const QRect& changed) {
             return presenter->present(picture, changed);
         });
+        // Frames drawn where the presenter puts them from need no copy on the way.
+        SWF->setFrameMemory(presenter->frameMemory());
+    }
 
     cmdChangeDirection = makeDisplayButton(this, "cmdChangeDirection", QStringLiteral("Change Direction"),
                                            design::cmdChangeDirection);

@@ -5,11 +5,13 @@
 // itself. Where the display system allows it, the changed pixels go straight to the
 // window; elsewhere none is made and the widget repaints as usual.
 
+#include <QImage>
 #include <QRect>
+#include <QSize>
 
+#include <functional>
 #include <memory>
 
-class QImage;
 class QWidget;
 
 namespace platform {
@@ -22,6 +24,12 @@ public:
     // the screen. False when it could not: the widget
     // then repaints that part itself.
     virtual bool present(const QImage& picture, const QRect& changed) = 0;
+
+    // Where a widget whose whole frames are drawn elsewhere may draw them, so that the
+    // presenter puts them without a copy: an image of the size and format asked, or a null
+    // one when there is none to give. Empty where the presenter has no such memory.
+    using FrameMemory = std::function<QImage(const QSize& size, QImage::Format format)>;
+    virtual FrameMemory frameMemory() { return {}; }
 };
 
 // A presenter for the widget, or none where the display system does not allow one.

@@ -11,6 +11,39 @@
 
 namespace platform {
 
+std::optional<AttachedMemory> attachMemory(xcb_connection_t* connection, std::size_t bytes)
+{
+    const int descriptor = memfd_create("somnara-frame", MFD_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    void* mapped = MAP_FAILED;
+    if (ftruncate(descriptor, static_cast<off_t>(bytes)) == 0)
+        mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    if (mapped == MAP_FAILED) {
+        close(descriptor);
+        return std::nullopt;
+    }
+    const xcb_shm_seg_t segment = xcb_generate_id(connection);
+    // The connection sends the descriptor and closes it; the mapping stays.
+    xcb_generic_error_t* error =
+        xcb_request_check(connection, xcb_shm_attach_fd_checked(connection, segment, descriptor, 1));
+    if (error) {
+        std::free(error);
+        munmap(mapped, bytes);
+        return std::nullopt;
+    }
+    return AttachedMemory{segment, static_cast<std::uint8_t*>(mapped)};
+}
+
+void detachMemory(xcb_connection_t* connection, const AttachedMemory& attached, std::size_t bytes)
+{
+    if (connection) {
+        xcb_shm_detach(connection, attached.segment);
+        xcb_flush(connection);
+    }
+    munmap(attached.memory, bytes);
+}
+
 std::unique_ptr<SharedImageMemory> SharedImageMemory::make(xcb_connection_t* connection)
 {
     if (!connection || xcb_connection_has_error(connection))
@@ -39,12 +72,8 @@ SharedImageMemory::~SharedImageMemory()
 
 void SharedImageMemory::release()
 {
-    if (segment_) {
-        xcb_shm_detach(connection_, segment_);
-        xcb_flush(connection_);
-    }
     if (memory_)
-        munmap(memory_, size_);
+        detachMemory(connection_, {segment_, memory_}, size_);
     segment_ = 0;
     memory_ = nullptr;
     size_ = 0;
@@ -73,27 +102,11 @@ std::uint8_t* SharedImageMemory::reserve(std::size_t bytes)
     if (!ready())
         return nullptr;
     release();
-    const int descriptor = memfd_create("somnara-frame", MFD_CLOEXEC);
-    if (descriptor < 0)
+    const std::optional<AttachedMemory> attached = attachMemory(connection_, bytes);
+    if (!attached)
         return nullptr;
-    void* mapped = MAP_FAILED;
-    if (ftruncate(descriptor, static_cast<off_t>(bytes)) == 0)
-        mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
-    if (mapped == MAP_FAILED) {
-        close(descriptor);
-        return nullptr;
-    }
-    const xcb_shm_seg_t segment = xcb_generate_id(connection_);
-    // The connection sends the descriptor and closes it; the mapping stays.
-    xcb_generic_error_t* error =
-        xcb_request_check(connection_, xcb_shm_attach_fd_checked(connection_, segment, descriptor, 1));
-    if (error) {
-        std::free(error);
-        munmap(mapped, bytes);
-        return nullptr;
-    }
-    segment_ = segment;
-    memory_ = static_cast<std::uint8_t*>(mapped);
+    segment_ = attached->segment;
+    memory_ = attached->memory;
     size_ = bytes;
     return memory_;
 }

@@ -8,10 +8,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct xcb_connection_t;
 
 namespace platform {
+
+// Memory of this process the server maps too, as segment.
+struct AttachedMemory {
+    std::uint32_t segment = 0;
+    std::uint8_t* memory = nullptr;
+};
+// Maps bytes of new memory and hands it to the server; nothing when either fails. The
+// caller detaches the segment and unmaps the memory.
+std::optional<AttachedMemory> attachMemory(xcb_connection_t* connection, std::size_t bytes);
+// Tells the server to let the segment go, when connection is not null, and unmaps it.
+void detachMemory(xcb_connection_t* connection, const AttachedMemory& attached, std::size_t bytes);
 
 class SharedImageMemory {
 public:

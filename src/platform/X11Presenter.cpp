@@ -6,7 +6,9 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <xcb/shm.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <sys/socket.h>
 
@@ -26,6 +28,9 @@ namespace {
 constexpr int WantedSendBuffer = 1 << 20;
 // A PutImage request before its pixels.
 constexpr std::uint32_t PutImageHeader = 24;
+// Frames put from where they lie that may wait at once for the server to read them; past
+// these the server is behind, and the next goes through the presenter's own memory.
+constexpr std::size_t MostFramesReading = 3;
 
 void widenSendBuffer(xcb_connection_t* connection)
 {
@@ -129,8 +134,17 @@ X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* toolkits, xcb_conn
     : widget_(widget), toolkits_(toolkits), connection_(connection), shared_(std::move(shared)),
       maxRequestBytes_(maxRequestBytes)
 {
-    if (shared_)
+    if (shared_) {
+        frames_ = SharedFrames::make(connection_);
         widget_.installEventFilter(this);
+    }
+}
+
+DirectPresenter::FrameMemory X11Presenter::frameMemory()
+{
+    if (!frames_)
+        return {};
+    return [frames = frames_](const QSize& size, QImage::Format format) { return frames->frame(size, format); };
 }
 
 void X11Presenter::finish()
@@ -144,6 +158,8 @@ X11Presenter::~X11Presenter()
         // The connection is the presenter's own, and goes with it.
         if (gc_)
             xcb_free_gc(connection_, gc_);
+        reading_.clear();
+        frames_->disconnect();
         shared_.reset();
         xcb_disconnect(connection_);
         return;
@@ -213,6 +229,7 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
             std::free(event);
         if (xcb_connection_has_error(connection_))
             return false;
+        letGoOfRead();
     }
     QWindow* window = widget_.window()->windowHandle();
     // An opaque premultiplied picture is the same bytes as a 32-bit RGB one.
@@ -242,6 +259,8 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
 
     if (shared_ && std::exchange(toolkitPainted_, false))
         std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+    if (frames_ && putInPlace(picture, source, target))
+        return true;
     if (shared_ && source.height() <= UINT16_MAX && shared_->ready()) {
         const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(source.height());
         if (std::uint8_t* memory = shared_->reserve(bytes)) {
@@ -270,6 +289,44 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     }
     xcb_flush(connection_);
     return true;
+}
+
+bool X11Presenter::putInPlace(const QImage& picture, const QRect& source, const QPoint& target)
+{
+    const std::optional<SharedFrames::Place> place = frames_->find(picture);
+    // A frame put in several rectangles waits once.
+    const bool again = !reading_.empty() && reading_.back().frame.constBits() == picture.constBits();
+    if (!place || (!again && reading_.size() >= MostFramesReading))
+        return false;
+    // The frame's rows are packed: its width in pixels is its stride.
+    xcb_shm_put_image(connection_, drawable_, gc_, static_cast<std::uint16_t>(picture.bytesPerLine() / 4),
+                      static_cast<std::uint16_t>(picture.height()), static_cast<std::uint16_t>(source.x()),
+                      static_cast<std::uint16_t>(source.y()), static_cast<std::uint16_t>(source.width()),
+                      static_cast<std::uint16_t>(source.height()), static_cast<std::int16_t>(target.x()),
+                      static_cast<std::int16_t>(target.y()), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, place->segment,
+                      place->offset);
+    // Requests are served in order: the answer to this one comes after the frame is read.
+    const std::uint32_t answer = xcb_get_input_focus(connection_).sequence;
+    if (again)
+        reading_.back().answer = answer;
+    else
+        reading_.push_back({answer, picture});
+    xcb_flush(connection_);
+    return true;
+}
+
+void X11Presenter::letGoOfRead()
+{
+    while (!reading_.empty()) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        // Reads what has come without waiting for more.
+        if (!xcb_poll_for_reply(connection_, reading_.front().answer, &reply, &error))
+            return;
+        std::free(reply);
+        std::free(error);
+        reading_.pop_front();
+    }
 }
 
 bool X11Presenter::eventFilter(QObject* watched, QEvent* event)

@@ -5,7 +5,8 @@
 // presenter's own, whose answers pacing that memory no other thread waits for; otherwise
 // with a plain PutImage on the toolkit's connection. Nothing waits for the server: a frame
 // that finds it still reading the last one goes the plain way, and the connection's send
-// buffer holds a frame, so the thread sleeps only between frames.
+// buffer holds a frame, so the thread sleeps only between frames. A frame drawn in the
+// presenter's own shared memory (frameMemory()) goes out from where it lies, uncopied.
 //
 // The toolkit's copy of the window then lags behind the screen, which matters only
 // when it shows that copy without repainting it: when the window is uncovered. So each
@@ -13,6 +14,7 @@
 // over this one must be its child, or opaque, to be cut out of what is drawn.
 
 #include "platform/DirectPresenter.h"
+#include "platform/SharedFrames.h"
 #include "platform/SharedImageMemory.h"
 
 #include <QObject>
@@ -21,6 +23,7 @@
 #include <QWindow>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -36,6 +39,7 @@ public:
     ~X11Presenter() override;
 
     bool present(const QImage& picture, const QRect& changed) override;
+    FrameMemory frameMemory() override;
     // Whether frames go through memory shared with the server.
     bool sharesMemory() const { return shared_ != nullptr; }
     // Waits until the server has drawn all it was asked to, for whoever reads the window
@@ -55,12 +59,24 @@ private:
     // pixels.
     QRegion visibleArea() const;
     void setClip(const QRegion& deviceRegion);
+    // Puts source of a frame in the presenter's own memory, from there, and keeps the frame
+    // until the server has read it; false when too many wait for that already.
+    bool putInPlace(const QImage& picture, const QRect& source, const QPoint& target);
+    // Lets go of the frames the server has read.
+    void letGoOfRead();
 
     QWidget& widget_;
     xcb_connection_t* toolkits_;
     // The connection drawn on, the presenter's own when it has shared memory.
     xcb_connection_t* connection_;
     std::unique_ptr<SharedImageMemory> shared_;
+    std::shared_ptr<SharedFrames> frames_;
+    // Frames put from where they lie, with the request whose answer says the server read them.
+    struct Reading {
+        std::uint32_t answer;
+        QImage frame;
+    };
+    std::deque<Reading> reading_;
     // The server serves two connections' requests in no set order: after the toolkit
     // painted the widget on its own, its drawing is waited for before a frame goes out on
     // the presenter's, or it could land over the newer frame.

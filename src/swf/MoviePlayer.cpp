@@ -14,7 +14,15 @@ void MoviePlayer::load(const QString& path)
     if (movie_) {
         root_ = std::make_unique<TimelinePlayer>(*movie_, movie_->timeline);
         renderer_ = std::make_unique<Renderer>(*movie_);
+        renderer_->setFrameMemory(frameMemory_);
     }
+}
+
+void MoviePlayer::setFrameMemory(FrameMemory memory)
+{
+    frameMemory_ = std::move(memory);
+    if (renderer_)
+        renderer_->setFrameMemory(frameMemory_);
 }
 
 void MoviePlayer::clear()

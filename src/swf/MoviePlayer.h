@@ -23,6 +23,8 @@ public:
     // so does a movie refused for asking more than its budgets allow, which is said on stderr.
     void load(const QString& path);
     void clear();
+    // Where the frames of this movie and those loaded later are drawn.
+    void setFrameMemory(FrameMemory memory);
 
     bool hasMovie() const { return root_ != nullptr; }
     const Movie* movie() const { return movie_.get(); }
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<TimelinePlayer> root_;
     // Kept with the movie: it draws every frame into the same memory.
     std::unique_ptr<Renderer> renderer_;
+    FrameMemory frameMemory_;
     qint64 advanced_ = 0;
     mutable QRegion changed_;
 };

@@ -105,6 +105,8 @@ struct PlayerThread::Shared {
     QSize size;
     std::optional<QColor> background;
     bool pictureChanged = false;
+    FrameMemory frameMemory;
+    bool frameMemoryChanged = false;
     std::function<void()> beforeDrawing;
     ChangeReport changeReport;
     // From the player's thread.
@@ -177,6 +179,13 @@ void PlayerThread::setPicture(const QSize& size, const std::optional<QColor>& ba
     shared_->pictureChanged = true;
     shared_->endRest();
     shared_->wake.notify_all();
+}
+
+void PlayerThread::setFrameMemory(FrameMemory memory)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->frameMemory = std::move(memory);
+    shared_->frameMemoryChanged = true;
 }
 
 void PlayerThread::setBeforeDrawing(std::function<void()> hook)
@@ -310,6 +319,8 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
         // Both operands run: a change of picture asked for while the file was read is
         // drawn by the same frame, not by a second one.
         redraw = std::exchange(shared->pictureChanged, false) || redraw;
+        if (std::exchange(shared->frameMemoryChanged, false))
+            player.setFrameMemory(shared->frameMemory);
         if (redraw && !shared->size.isEmpty()) {
             const QSize size = shared->size;
             const QColor background = shared->background.value_or(player.movieBackground());

@@ -8,11 +8,11 @@
 // destroyed on the player's thread alone; no other thread ever sees them. What the threads
 // share, the commands, a picture and the counters, is guarded by one mutex, which the
 // player's thread holds to take commands, to run the frames due (quick: drawing is the slow
-// part) and to hand a frame over, never while it reads a file or draws. A frame crosses as
-// pixels only: the player's thread copies what changed into the shared picture and the owner
-// copies it out into its own, both under the mutex, so that no image's memory or count is
-// ever held by both threads (ThreadSanitizer cannot see Qt's counts). The copies are of the
-// changed rectangles alone, which for a movie that moves a little are a small part of it.
+// part) and to hand a frame over, never while it reads a file or draws. A frame crosses
+// uncopied: the player's thread hands the renderer's frame over under the mutex, and the
+// owner shows it, or copies what changed into a picture of its own, under the mutex too. The
+// renderer draws the next frame into its other one, and draws into a frame only while no
+// copy of it is held elsewhere; a presenter keeping one leaves that memory to it.
 // The owner hears of a new frame by a call it gives, made under the mutex, so that no call
 // comes after the owner withdrew it.
 //
@@ -33,6 +33,8 @@
 #include <QRegion>
 #include <QSize>
 #include <QString>
+
+#include "swf/Renderer.h"
 
 #include <chrono>
 #include <functional>
@@ -75,6 +77,8 @@ public:
     // The size frames are drawn at, in device pixels, and the colour around and behind the
     // movie (without one, the movie's own or white).
     void setPicture(const QSize& size, const std::optional<QColor>& background);
+    // Where frames are drawn from the next one on; by default the heap.
+    void setFrameMemory(FrameMemory memory);
     // For tests: called on the player's thread before each frame is drawn.
     void setBeforeDrawing(std::function<void()> hook);
     // For tests: stands in for the renderer's account of the device pixels a frame changed,
@@ -90,7 +94,8 @@ public:
     // Shows the device pixels changed since it last did, or the whole frame after a change
     // of size, through show, which is given the last frame handed over: opaque, its
     // premultiplied pixels the same bytes as 32-bit RGB ones. It reads the frame under the
-    // thread's lock, so that no frame is handed over meanwhile, and must not keep it.
+    // thread's lock, so that no frame is handed over meanwhile; a copy it keeps leaves the
+    // frame's memory to it, and the renderer draws into other memory.
     // Returns those pixels; empty when nothing changed or no frame has been drawn.
     using Show = std::function<void(const QImage& frame, const QRegion& changed)>;
     QRegion showChanges(const Show& show) const;

@@ -58,9 +58,12 @@ public:
     // Puts a changed part of the movie's frame on the screen: the frame in device pixels
     // covering the whole widget (opaque, premultiplied) and the part in logical pixels.
     // False when it could not, and the widget repaints that part itself. The frame is lent
-    // for the call only.
+    // for the call; a copy kept makes the player draw the next frames into other memory.
     using Presenter = std::function<bool(const QImage& picture, const QRect& changed)>;
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
+    // Where the frames are drawn: the presenter's own memory, for one that puts them from
+    // there without a copy.
+    void setFrameMemory(FrameMemory memory) { player_.setFrameMemory(std::move(memory)); }
 
     // For tests: runs on the player thread before each frame is drawn.
     void setBeforeDrawing(std::function<void()> hook) { player_.setBeforeDrawing(std::move(hook)); }

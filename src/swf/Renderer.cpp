@@ -188,12 +188,14 @@ void average(const std::array<QImage, kSamples.size()>& passes, QImage& result, 
 // frame into the same memory. A picture still shared is left to its holders: drawing into
 // it would first copy every pixel only to draw each again, and ThreadSanitizer, which cannot
 // see the count that Qt shares it by, takes that copy for a race with the holder that frees
-// the picture. Returns whether it made a new image.
-bool reuse(QImage& image, const QSize& size)
+// the picture. A new image comes from memory where it gives one. Returns whether it made one.
+bool reuse(QImage& image, const QSize& size, const FrameMemory& memory = {})
 {
     if (image.size() == size && image.isDetached())
         return false;
-    image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    constexpr QImage::Format kFormat = QImage::Format_ARGB32_Premultiplied;
+    QImage made = memory ? memory(size, kFormat) : QImage();
+    image = made.size() == size && made.format() == kFormat ? std::move(made) : QImage(size, kFormat);
     return true;
 }
 
@@ -320,7 +322,7 @@ QImage& Renderer::nextFrame(const QSize& size) const
     const QImage& shown = frames_[front_];
     QImage& next = frames_[1 - front_];
     // One still held by a taker is left to it.
-    if (reuse(next, size))
+    if (reuse(next, size, frameMemory_))
         stale_ = QRegion(QRect(QPoint(0, 0), size));
     // Only a new size, which FrameDamage draws whole, leaves nothing to take over.
     if (shown.size() == size)

@@ -36,10 +36,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
 namespace swf {
+
+// Where a renderer's frames are drawn: an image of the size and format asked in memory of the
+// frames' taker, who shows them from there without a copy; a null one leaves it to the heap.
+using FrameMemory = std::function<QImage(const QSize& size, QImage::Format format)>;
 
 // "Show all" placement: the whole stage fits the target with its proportions kept, centred.
 // Returns the transform from stage twips to target pixels.
@@ -56,6 +61,8 @@ public:
     static constexpr int kMostNestedClips = 8;
 
     explicit Renderer(const Movie& movie) : movie_(movie) {}
+    // Frames made after this come from memory; by default from the heap.
+    void setFrameMemory(FrameMemory memory) { frameMemory_ = std::move(memory); }
 
     // Fills the stage with the background, the target outside it with the border colour,
     // and draws the display list on the stage.
@@ -206,6 +213,7 @@ private:
     // the other is brought up to date with it before it is drawn into, where the new frame
     // does not draw anyway.
     mutable std::array<QImage, 2> frames_;
+    FrameMemory frameMemory_;
     mutable std::size_t front_ = 0;
     // Where the frame not shown last differs from the one that was.
     mutable QRegion stale_;

@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -188,6 +189,33 @@ TEST_F(X11PresenterTest, OnALocalServerFramesGoThroughSharedMemoryAndNoneIsLost)
         ASSERT_TRUE(presenter->present(target->picture, target->rect()));
     }
     EXPECT_TRUE(showsPicture(target->picture, target->rect()));
+}
+
+TEST_F(X11PresenterTest, FramesInItsOwnMemoryGoOutFromThereAndAreNotGivenAgainUntilRead)
+{
+    const platform::DirectPresenter::FrameMemory memory = presenter->frameMemory();
+    ASSERT_TRUE(memory);
+    const QSize size = target->size();
+    std::set<const uchar*> blocks;
+    const uchar* putLast = nullptr;
+    for (int seed = 20; seed <= 58; ++seed) {
+        QImage frame = memory(size, QImage::Format_ARGB32_Premultiplied);
+        ASSERT_FALSE(frame.isNull()) << "the presenter's memory ran out at frame " << seed;
+        // The frame put last may still be read by the server: its memory is not given again.
+        ASSERT_NE(frame.constBits(), putLast);
+        blocks.insert(frame.constBits());
+        // Every other frame changes in part: what goes out is that part, from within it.
+        QPainter(&frame).drawImage(0, 0, pattern(seed));
+        const QRect changed = seed % 2 ? target->rect() : QRect(30 + seed, 20, 60, 40);
+        ASSERT_TRUE(presenter->present(frame, changed));
+        putLast = frame.constBits();
+    }
+    // Blocks come back once read: a few serve every frame.
+    EXPECT_LE(blocks.size(), 5u);
+    const QRect lastChanged(30 + 58, 20, 60, 40);
+    QImage expected = pattern(57);
+    QPainter(&expected).drawImage(lastChanged.topLeft(), pattern(58).copy(lastChanged));
+    EXPECT_TRUE(showsPicture(expected, target->rect()));
 }
 
 TEST_F(X11PresenterTest, PopupsOverTheWidgetNeitherStopThePictureNorAreDrawnOver)

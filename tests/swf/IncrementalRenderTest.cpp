@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <set>
 
 namespace {
 
@@ -45,14 +47,17 @@ QString differences(const QImage& a, const QImage& b)
 struct Drawn {
     int partial = 0;
     int fromSettled = 0;
+    // Where each frame was drawn.
+    std::set<const uchar*> frameMemory;
 };
 
 // Plays frames of the movie.
 Drawn expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const std::vector<Event>& events,
-                                   const QString& name)
+                                   const QString& name, const swf::FrameMemory& memory = {})
 {
     swf::TimelinePlayer player(movie, movie.timeline);
-    const swf::Renderer kept(movie);
+    swf::Renderer kept(movie);
+    kept.setFrameMemory(memory);
     QSize size(397, 185);
     QColor background = movie.background.value_or(Qt::white);
     Drawn drawn;
@@ -80,6 +85,7 @@ Drawn expectIncrementalEqualsWhole(const swf::Movie& movie, int frames, const st
             ++drawn.partial;
             drawn.fromSettled += kept.settledBelow() > 0 ? 1 : 0;
         }
+        drawn.frameMemory.insert(part.constBits());
         held = part;
     }
     return drawn;
@@ -286,6 +292,41 @@ TEST(IncrementalRender, LayersThatStayStillAreTakenFromTheirPictureAsDrawnWhole)
         *movie, 60, {{30, QSize(500, 240), {}}, {40, {}, QColor(0, 0, 0)}}, QStringLiteral("still backdrop"));
     // The picture must have served most frames drawn in part: the test is of nothing otherwise.
     EXPECT_GT(drawn.fromSettled, 30);
+}
+
+TEST(IncrementalRender, FramesAreDrawnInTheMemoryTheTakerGivesWhereItGivesAny)
+{
+    const auto movie = loaded(everythingMoves());
+    ASSERT_TRUE(movie);
+    // Three blocks, as a presenter keeps: the two frames and the one the screen still reads.
+    // Each goes back when the last copy of its image goes.
+    std::array<std::vector<uchar>, 3> blocks;
+    std::array<bool, 3> inUse{};
+    std::set<const uchar*> given;
+    const auto taken = [](void* flag) { *static_cast<bool*>(flag) = false; };
+    const swf::FrameMemory blocksOfOurs = [&](const QSize& size, QImage::Format format) {
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            if (inUse[i])
+                continue;
+            inUse[i] = true;
+            blocks[i].resize(std::size_t(size.width()) * 4 * std::size_t(size.height()));
+            given.insert(blocks[i].data());
+            return QImage(blocks[i].data(), size.width(), size.height(), size.width() * 4, format, taken, &inUse[i]);
+        }
+        return QImage();
+    };
+    const std::vector<Event> resized = {{12, QSize(420, 200), {}}, {20, {}, QColor(0, 0, 80)}};
+    const Drawn drawn = expectIncrementalEqualsWhole(*movie, 30, resized, QStringLiteral("taker's memory"), blocksOfOurs);
+    EXPECT_GE(drawn.frameMemory.size(), 2u);
+    for (const uchar* frame : drawn.frameMemory)
+        EXPECT_TRUE(given.count(frame)) << "a frame was drawn outside the memory given";
+
+    // Memory that gives none, or the wrong size, leaves the frames to the heap.
+    for (const auto& other : {swf::FrameMemory([](const QSize&, QImage::Format) { return QImage(); }),
+                              swf::FrameMemory([](const QSize& size, QImage::Format format) {
+                                  return QImage(size / 2, format);
+                              })})
+        expectIncrementalEqualsWhole(*movie, 30, resized, QStringLiteral("no memory given"), other);
 }
 
 TEST(IncrementalRender, TheSampleAndProgramMoviesDrawWhatAWholeRedrawDraws)
