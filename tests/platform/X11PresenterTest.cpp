@@ -193,6 +193,8 @@ TEST_F(X11PresenterTest, OnALocalServerFramesGoThroughSharedMemoryAndNoneIsLost)
 
 TEST_F(X11PresenterTest, FramesInItsOwnMemoryGoOutFromThereAndAreNotGivenAgainUntilRead)
 {
+    auto* x11 = dynamic_cast<platform::X11Presenter*>(presenter.get());
+    ASSERT_NE(x11, nullptr);
     const platform::DirectPresenter::FrameMemory memory = presenter->frameMemory();
     ASSERT_TRUE(memory);
     const QSize size = target->size();
@@ -209,6 +211,9 @@ TEST_F(X11PresenterTest, FramesInItsOwnMemoryGoOutFromThereAndAreNotGivenAgainUn
         const QRect changed = seed % 2 ? target->rect() : QRect(30 + seed, 20, 60, 40);
         ASSERT_TRUE(presenter->present(frame, changed));
         putLast = frame.constBits();
+        // A server far behind gets frames the usual way instead: this one keeps up, as
+        // the presenter learns only when it next puts a frame.
+        x11->finish();
     }
     // Blocks come back once read: a few serve every frame.
     EXPECT_LE(blocks.size(), 5u);
