@@ -109,10 +109,4 @@ void SharedFrames::disconnect()
     });
 }
 
-std::size_t SharedFrames::blocks() const
-{
-    const std::lock_guard lock(mutex_);
-    return blocks_.size();
-}
-
 } // namespace platform

@@ -44,8 +44,6 @@ public:
 
     // The connection is about to go: blocks still in use are then only unmapped.
     void disconnect();
-    // For tests: blocks mapped.
-    std::size_t blocks() const;
 
 private:
     explicit SharedFrames(xcb_connection_t* connection) : connection_(connection) {}

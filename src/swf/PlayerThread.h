@@ -34,7 +34,7 @@
 #include <QSize>
 #include <QString>
 
-#include "swf/Renderer.h"
+#include "swf/FrameMemory.h"
 
 #include <chrono>
 #include <functional>

@@ -23,6 +23,7 @@
 // any movie takes much more than half a second.
 
 #include "swf/CoverageFill.h"
+#include "swf/FrameMemory.h"
 #include "swf/FrameDamage.h"
 #include "swf/Movie.h"
 #include "swf/SettledLayers.h"
@@ -36,15 +37,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <vector>
 
 namespace swf {
-
-// Where a renderer's frames are drawn: an image of the size and format asked in memory of the
-// frames' taker, who shows them from there without a copy; a null one leaves it to the heap.
-using FrameMemory = std::function<QImage(const QSize& size, QImage::Format format)>;
 
 // "Show all" placement: the whole stage fits the target with its proportions kept, centred.
 // Returns the transform from stage twips to target pixels.
