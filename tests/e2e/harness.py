@@ -12,6 +12,7 @@ import shutil
 import socket
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -108,9 +109,14 @@ class Display:
 
     def __init__(self):
         read_fd, write_fd = os.pipe()
+        self.log = tempfile.NamedTemporaryFile("w+", prefix="xvfb-", suffix=".log")
+        # A desktop's X server lives through its programs, its window manager holding it; Xvfb
+        # alone resets whenever its last client leaves, and a client that connects meanwhile
+        # can lose its connection. Tests start and stop clients all the time.
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp"],
-            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:
             self.name = ":" + pipe.readline().strip()
@@ -124,8 +130,14 @@ class Display:
         subprocess.run(["import", "-window", "root", path], check=True)
 
     def close(self):
+        # A server that went away under the tests explains their failures better than they can.
+        ended = self.xvfb.poll()
         stop(self.bus)
         stop(self.xvfb)
+        if ended is not None:
+            self.log.seek(0)
+            print(f"Xvfb {self.name} ended with {ended} during the tests:\n{self.log.read()[-4000:]}", file=sys.stderr)
+        self.log.close()
 
 
 class WestonDisplay:

@@ -85,6 +85,7 @@ class X11Client:
             (xcb.xcb_get_setup, ctypes.c_void_p, [ctypes.c_void_p]),
             (xcb.xcb_setup_roots_iterator, self.ScreenIterator, [ctypes.c_void_p]),
             (xcb.xcb_disconnect, None, [ctypes.c_void_p]),
+            (xcb.xcb_connection_has_error, ctypes.c_int, [ctypes.c_void_p]),
             (xcb.xcb_flush, ctypes.c_int, [ctypes.c_void_p]),
             (xcb.xcb_intern_atom, self.Cookie, [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint16, ctypes.c_char_p]),
             (xcb.xcb_intern_atom_reply, ctypes.POINTER(self.Atom), [ctypes.c_void_p, self.Cookie, ctypes.c_void_p]),
@@ -101,21 +102,36 @@ class X11Client:
         for function, result, arguments in signatures:
             function.restype = result
             function.argtypes = arguments
-        self.connection = xcb.xcb_connect(None, None)
-        roots = xcb.xcb_setup_roots_iterator(xcb.xcb_get_setup(self.connection))
+        self.connect()
+
+    def connect(self):
+        self.connection = self.xcb.xcb_connect(None, None)
+        if self.xcb.xcb_connection_has_error(self.connection):
+            raise AssertionError(f"no connection to the X server {os.environ.get('DISPLAY')}")
+        roots = self.xcb.xcb_setup_roots_iterator(self.xcb.xcb_get_setup(self.connection))
         self.root = ctypes.cast(roots.data, ctypes.POINTER(self.Screen)).contents.root
 
     def reply(self, pointer, field):
         if not pointer:
-            raise AssertionError("the X server did not answer")
+            broken = self.xcb.xcb_connection_has_error(self.connection)
+            raise AssertionError("the X server did not answer" + (f" (connection error {broken})" if broken else ""))
         value = getattr(pointer.contents, field)
         self.libc.free(pointer)
         return value
 
     def saver_on(self):
+        info = self.query_saver()
+        if not info and self.xcb.xcb_connection_has_error(self.connection):
+            # The server's state is the question, not this client's link to it: a server
+            # that is still there answers a fresh connection; one that is gone fails it.
+            self.close()
+            self.connect()
+            info = self.query_saver()
+        return self.reply(info, "state") == self.SAVER_ON
+
+    def query_saver(self):
         cookie = self.saver.xcb_screensaver_query_info(self.connection, self.root)
-        state = self.reply(self.saver.xcb_screensaver_query_info_reply(self.connection, cookie, None), "state")
-        return state == self.SAVER_ON
+        return self.saver.xcb_screensaver_query_info_reply(self.connection, cookie, None)
 
     def set_saver_timeout(self, seconds):
         """As `xset s SECONDS 0`, then `xset s reset`; -1 is the server's default."""
