@@ -6,6 +6,7 @@
 // than one does, the shares of a pixel are blended one after another instead.
 
 #include "swf/ClipRects.h"
+#include "swf/CoverageCache.h"
 #include "swf/EdgeTable.h"
 
 #include <QBrush>
@@ -20,14 +21,17 @@
 
 namespace swf {
 
+class FillColours;
+
 class CoverageFill {
 public:
     using Samples = std::array<QPointF, 4>;
 
     // Draws into image, which must be Format_ARGB32_Premultiplied and keep its pixels while
     // this lives, only within the clip's rectangles, sampling each pixel at the samples,
-    // measured from its top left and each within it.
-    CoverageFill(QImage& image, const std::vector<QRect>& clip, const Samples& samples);
+    // measured from its top left and each within it. Coverage is kept in and taken from
+    // kept, where there is one, which must always be given the same samples.
+    CoverageFill(QImage& image, const std::vector<QRect>& clip, const Samples& samples, CoverageCache* kept = nullptr);
 
     // Whether fill() can draw with the brush (FillColours reads it).
     static bool draws(const QBrush& brush);
@@ -37,6 +41,13 @@ public:
     void fill(const QPainterPath& path, const QTransform& toDevice, const QBrush& brush);
 
 private:
+    using Change = CoverageCache::Change;
+
+    // Lays the brush along row where changes_ has the path cover it.
+    void lay(int row, const FillColours& colours);
+    // Lays the kept coverage moved by whole pixels; false if it cannot be.
+    bool move(const CoverageCache::Entry& entry, const QPointF& by, const FillColours& colours);
+
     uchar* pixels_;
     qsizetype bytesPerLine_;
     ClipRects clip_;
@@ -44,14 +55,14 @@ private:
     // Kept from one fill to the next, with the memory they hold.
     EdgeTable table_;
     std::array<SampleScan, 4> scans_;
-    struct Change {
-        int column;
-        int by;
-    };
+    CoverageCache* kept_;
     // Along the row being filled, where the samples the path covers grow or shrink.
     std::vector<Change> changes_;
     // The brush's colours along the part of the row being laid, by column from its left.
     std::vector<QRgb> colours_;
+    // The rows of the path being filled, while it may yet be kept.
+    std::vector<CoverageCache::Row> keptRows_;
+    std::vector<Change> keptChanges_;
 };
 
 } // namespace swf

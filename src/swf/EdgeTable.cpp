@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace swf {
 
@@ -29,6 +30,7 @@ EdgeTable::EdgeTable(const QRect& bounds, double least, double most) : bounds_(b
 bool EdgeTable::build(const QPainterPath& path, const QTransform& toDevice)
 {
     edges_.clear();
+    reach_ = QRectF();
     if (bounds_.isEmpty())
         return true;
     edges_.reserve(static_cast<std::size_t>(path.elementCount()) + 1);
@@ -37,16 +39,27 @@ bool EdgeTable::build(const QPainterPath& path, const QTransform& toDevice)
     const double stretch = std::sqrt(std::max(toDevice.m11() * toDevice.m11() + toDevice.m12() * toDevice.m12(),
                                               toDevice.m21() * toDevice.m21() + toDevice.m22() * toDevice.m22()));
     const double finer = kFlatteningScale * (stretch > 0 ? stretch : 1.0);
-    const QTransform fromFiner = QTransform::fromScale(1 / finer, 1 / finer) * toDevice;
+    // The whole pixels of the translation are added after rounding, so that a path moved by
+    // whole pixels lands on the very same 64ths, moved: its coverage can be moved too.
+    const Placement placement = placementOf(toDevice);
+    const QTransform fromFiner = QTransform::fromScale(1 / finer, 1 / finer) *
+                                 QTransform(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(),
+                                            placement.fraction.x(), placement.fraction.y());
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    double left = kNone, top = kNone, right = -kNone, bottom = -kNone;
     for (QPolygonF polygon : path.toSubpathPolygons(QTransform::fromScale(finer, finer))) {
         for (QPointF& point : polygon) {
             const QPointF device = fromFiner.map(point);
-            point = QPointF(std::round(device.x() * kSubpixels) / kSubpixels,
-                            std::round(device.y() * kSubpixels) / kSubpixels);
+            point = QPointF(std::round(device.x() * kSubpixels) / kSubpixels + placement.whole.x(),
+                            std::round(device.y() * kSubpixels) / kSubpixels + placement.whole.y());
             if (!std::isfinite(point.x()) || !std::isfinite(point.y())) {
                 edges_.clear();
                 return false;
             }
+            left = std::min(left, point.x());
+            right = std::max(right, point.x());
+            top = std::min(top, point.y());
+            bottom = std::max(bottom, point.y());
         }
         // Every subpath is filled as if closed.
         for (qsizetype i = 0; i < polygon.size(); ++i)
@@ -57,7 +70,22 @@ bool EdgeTable::build(const QPainterPath& path, const QTransform& toDevice)
     std::sort(edges_.begin(), edges_.end(), [](const Edge& a, const Edge& b) {
         return a.firstRow != b.firstRow ? a.firstRow < b.firstRow : a.xTop < b.xTop;
     });
+    reach_ = left <= right ? QRectF(QPointF(left, top), QPointF(right, bottom)) : QRectF();
     return true;
+}
+
+EdgeTable::Placement EdgeTable::placementOf(const QTransform& toDevice)
+{
+    // Rounded down by hand, as firstPast() does; a translation out of int's range keeps no
+    // whole part, and moves nothing.
+    const auto whole = [](double v) {
+        if (!(std::abs(v) < 1e9))
+            return 0.0;
+        const double truncated = static_cast<double>(static_cast<long long>(v));
+        return truncated > v ? truncated - 1 : truncated;
+    };
+    const QPointF wholePart(whole(toDevice.dx()), whole(toDevice.dy()));
+    return {wholePart, QPointF(toDevice.dx() - wholePart.x(), toDevice.dy() - wholePart.y())};
 }
 
 void EdgeTable::addEdge(const QPointF& from, const QPointF& to)

@@ -39,12 +39,23 @@ public:
     // pixels below its row's top.
     EdgeTable(const QRect& bounds, double least, double most);
 
+    // A transform's translation as whole pixels and what is left of it, in [0, 1).
+    struct Placement {
+        QPointF whole;
+        QPointF fraction;
+    };
+    static Placement placementOf(const QTransform& toDevice);
+
     // The path mapped by toDevice, its edges ordered by first row; false, and no edges, when
-    // a point maps to no finite place.
+    // a point maps to no finite place. Mapped with the translation's fraction, rounded, and
+    // then moved by its whole pixels: two transforms alike but for whole pixels of
+    // translation give the same edges, moved.
     bool build(const QPainterPath& path, const QTransform& toDevice);
 
     const std::vector<Edge>& edges() const { return edges_; }
     const QRect& bounds() const { return bounds_; }
+    // Where the mapped path's points lie, edges outside the bounds' rows among them.
+    const QRectF& reach() const { return reach_; }
 
 private:
     void addEdge(const QPointF& from, const QPointF& to);
@@ -53,6 +64,7 @@ private:
     double least_;
     double most_;
     std::vector<Edge> edges_;
+    QRectF reach_;
 };
 
 // Along each row, the columns where one sample point of the pixels enters and leaves the

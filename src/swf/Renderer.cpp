@@ -301,6 +301,7 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
         // The frame drawn before this one now lacks just what this one changed.
         front_ = 1 - front_;
         stale_ = changed_;
+        coverage_.endFrame();
     }
     // Outlines and spans are keyed by the frame's paths, which the next frame may replace.
     outlines_.clear();
@@ -353,7 +354,7 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
     if (once) {
         const QRegion inside = redrawn & stage;
         coverage.emplace(*static_cast<QImage*>(painter.device()), std::vector<QRect>(inside.begin(), inside.end()),
-                         kSamples);
+                         kSamples, &coverage_);
     }
     Context context;
     context.once = coverage ? &*coverage : nullptr;

@@ -79,6 +79,9 @@ public:
     // For tests and diagnostics: the depth of the stage's list below which the last frame
     // drawn took the settled layers' picture; 0 when it took none.
     std::uint32_t settledBelow() const { return settledBelow_; }
+    // For tests and diagnostics: how many fills of the last frame drawn in one go moved the
+    // coverage kept from the frame before instead of finding it.
+    std::size_t fillsMoved() const { return coverage_.reusedLastFrame(); }
 
 private:
     using DisplayList = std::map<std::uint16_t, DisplayObject>;
@@ -220,6 +223,8 @@ private:
     // Kept only for frames drawn in one go.
     mutable SettledLayers settled_;
     mutable std::uint32_t settledBelow_ = 0;
+    // What the paths filled in one go covered, for the next frame.
+    mutable CoverageCache coverage_;
     // What the passes were last drawn with: another size or colour is drawn whole.
     mutable QColor background_;
     mutable QColor border_;

@@ -145,4 +145,37 @@ TEST(CoverageFill, AnEdgeCoversAsFourAliasedFillsAveraged)
     EXPECT_EQ(differing, 0);
 }
 
+// A path filled two frames running has its coverage kept, and moved by whole pixels the
+// third; one whose edges crowd every row is found afresh each frame instead of held in
+// memory out of all measure.
+TEST(CoverageFill, KeepsAPathsCoverageForTheNextFrameWithinABudget)
+{
+    QPainterPath small;
+    small.addEllipse(QRectF(10, 10, 20, 12));
+    // An edge down every column: every row of every sample is cut into single pixels.
+    const QSize large(512, 256);
+    QPainterPath crowded;
+    crowded.moveTo(0, 0);
+    for (int i = 1; i < large.width(); ++i)
+        crowded.lineTo(i, i % 2 != 0 ? large.height() - 1 : 0);
+    const struct {
+        const char* what;
+        const QPainterPath& path;
+        std::size_t moved;
+    } cases[] = {{"small", small, 1}, {"crowded", crowded, 0}};
+    for (const auto& c : cases) {
+        swf::CoverageCache cache;
+        std::size_t moved = 0;
+        for (int frame = 0; frame < 3; ++frame) {
+            QImage image(large, QImage::Format_ARGB32_Premultiplied);
+            image.fill(qRgb(90, 90, 90));
+            swf::CoverageFill fill(image, {image.rect()}, kSamples, &cache);
+            fill.fill(c.path, QTransform::fromTranslate(frame, 0), QBrush(QColor(200, 40, 40)));
+            cache.endFrame();
+            moved += cache.reusedLastFrame();
+        }
+        EXPECT_EQ(moved, c.moved) << c.what;
+    }
+}
+
 } // namespace
