@@ -1,6 +1,7 @@
 // Prints, for each movie: load time (the median of 15 loads, in CPU time), render time per frame at
 // 793 x 369 pixels (median and worst), the share of the picture each frame after the first
-// redraws (the mean of the renderer's changed area over the picture's), and the CPU share of
+// redraws (the mean of the renderer's changed area over the picture's), how many fills a frame
+// moved what they covered the frame before instead of finding it again, and the CPU share of
 // playing it in a window at its own frame rate; then the slowest load.
 //
 //   swf_bench [--play-seconds N] [FILE...]
@@ -70,6 +71,8 @@ struct Figures {
     double renderWorstMs = 0;
     int framesRendered = 0;
     double redrawnShare = 0;
+    // Fills a frame that moved the coverage kept from the frame before.
+    double fillsMoved = 0;
     double playCpuShare = 0;
 };
 
@@ -101,18 +104,23 @@ Figures measure(const QString& path, int playSeconds)
     const swf::Renderer renderer(*movie);
     const QColor background = movie->background.value_or(Qt::white);
     double redrawn = 0.0;
+    double moved = 0.0;
     for (int i = 0; i < frames; ++i) {
         QElapsedTimer timer;
         timer.start();
         const QImage image = renderer.renderImage(player, kRenderSize, background, background);
         renders.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         // The first frame is drawn whole whatever the renderer does after.
-        if (i > 0)
+        if (i > 0) {
             redrawn += area(renderer.changed()) / area(QRegion(image.rect()));
+            moved += static_cast<double>(renderer.fillsMoved());
+        }
         player.advance();
     }
-    if (frames > 1)
+    if (frames > 1) {
         figures.redrawnShare = redrawn / (frames - 1);
+        figures.fillsMoved = moved / (frames - 1);
+    }
     figures.renderMedianMs = median(renders);
     figures.renderWorstMs = *std::max_element(renders.begin(), renders.end());
     figures.framesRendered = frames;
@@ -160,15 +168,15 @@ int main(int argc, char** argv)
     if (files.isEmpty())
         files = defaultFiles();
 
-    std::printf("%-46s %9s %11s %10s %7s %9s %9s\n", "movie", "load ms", "render med", "render max", "frames",
-                "redrawn", "play CPU");
+    std::printf("%-46s %9s %11s %10s %7s %9s %7s %9s\n", "movie", "load ms", "render med", "render max", "frames",
+                "redrawn", "moved", "play CPU");
     double slowestLoad = 0.0;
     QString slowest;
     for (const QString& path : files) {
         const Figures f = measure(path, playSeconds);
-        std::printf("%-46s %9.3f %11.3f %10.3f %7d %8.1f%% %8.1f%%\n", qPrintable(QFileInfo(path).fileName()),
+        std::printf("%-46s %9.3f %11.3f %10.3f %7d %8.1f%% %7.1f %8.1f%%\n", qPrintable(QFileInfo(path).fileName()),
                     f.loadMs, f.renderMedianMs, f.renderWorstMs, f.framesRendered, f.redrawnShare * 100.0,
-                    f.playCpuShare * 100.0);
+                    f.fillsMoved, f.playCpuShare * 100.0);
         std::fflush(stdout);
         if (f.loadMs >= slowestLoad) {
             slowestLoad = f.loadMs;
