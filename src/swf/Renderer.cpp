@@ -289,14 +289,20 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
                             QPoint(int(std::floor(stage.right())) - 1, int(std::floor(stage.bottom())) - 1));
         if (!covered.contains(changed_.boundingRect())) {
             QPainter painter(&frame);
-            painter.setClipRegion(changed_ - QRegion(covered));
             painter.setRenderHint(QPainter::Antialiasing, true);
-            QPainterPath outside;
-            outside.addRect(QRectF(whole));
-            outside.addRect(stage);
             painter.setPen(Qt::NoPen);
             painter.setBrush(border);
-            painter.drawPath(outside);
+            // Drawn a rectangle of those pixels at a time, often a row: the painter walks
+            // every row of a path, clipped or not. The stage is cut a pixel beyond each, and
+            // outlines along whole pixels cover each pixel all or nothing, so the pixels
+            // inside come out as under the whole frame's outline.
+            for (const QRect& rect : changed_ - QRegion(covered)) {
+                painter.setClipRect(rect);
+                QPainterPath outside;
+                outside.addRect(QRectF(rect));
+                outside.addRect(stage & QRectF(rect.adjusted(-1, -1, 1, 1)));
+                painter.drawPath(outside);
+            }
         }
         // The frame drawn before this one now lacks just what this one changed.
         front_ = 1 - front_;

@@ -7,6 +7,9 @@
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
 
+#include <QPainter>
+#include <QPainterPath>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,6 +91,24 @@ TEST(SwfRender, PartCoveredEdgeRowsTakeTheStagesShareOfTheBorder)
         EXPECT_EQ(edge.green(), 0) << "row " << row << ": no background shows under the red";
     }
     EXPECT_EQ(image.pixelColor(50, 12), kRed);
+
+    // At any size the stage is scaled up to, where the red still covers every pixel the stage
+    // covers in part, each such pixel is what the painter gives it when it lays the border,
+    // antialiased, over all that lies outside the stage.
+    for (const QSize size : {QSize(100, 25), QSize(137, 41), QSize(150, 300), QSize(333, 77), QSize(240, 59)}) {
+        const QImage drawn = swf::renderFrame(*loaded, player, size, Qt::green, Qt::black)
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage expected(size, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(kRed);
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QPainterPath outside;
+        outside.addRect(QRectF(expected.rect()));
+        outside.addRect(swf::stageArea(loaded->stage, QSizeF(size)));
+        painter.fillPath(outside, Qt::black);
+        painter.end();
+        EXPECT_TRUE(drawn == expected) << size.width() << " x " << size.height();
+    }
 }
 
 TEST(SwfRender, BordersTakeTheBackgroundAndTheStageIsScaled)
