@@ -2,7 +2,9 @@
 // kind and spread, read at pixel centres, within a few levels of Qt's; and its edges against four aliased fills averaged.
 
 #include "swf/CoverageFill.h"
+#include "swf/PixelBlend.h"
 #include "swf/ScanlineFill.h"
+#include "swf/WidePixels.h"
 
 #include <QImage>
 #include <QLinearGradient>
@@ -13,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -179,3 +183,34 @@ TEST(CoverageFill, KeepsAPathsCoverageForTheNextFrameWithinABudget)
 }
 
 } // namespace
+
+TEST(CoverageFill, TheWideBlendGivesTheBytesOfTheNarrowOne)
+{
+    if (!swf::widePixels())
+        GTEST_SKIP() << "this processor has no AVX2";
+    // Runs of every length around the eight a step takes, of colours opaque, clear and in
+    // between, in groups of eight alike and mixed, over pixels opaque and not.
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const auto premultiplied = [&](int alpha) {
+        return qPremultiply(qRgba(int(next() & 0xff), int(next() & 0xff), int(next() & 0xff), alpha));
+    };
+    for (int count = 0; count <= 40; ++count) {
+        for (const int opaqueShare : {0, 50, 100}) {
+            std::vector<QRgb> colours(static_cast<std::size_t>(count));
+            std::vector<QRgb> narrow(colours.size());
+            for (std::size_t i = 0; i < colours.size(); ++i) {
+                const bool opaque = int(next() % 100) < opaqueShare || (i / 8 == 1 && opaqueShare > 0);
+                colours[i] = premultiplied(opaque ? 255 : int(next() % 256));
+                narrow[i] = premultiplied(i % 3 == 0 ? 255 : int(next() % 256));
+            }
+            std::vector<QRgb> wide = narrow;
+            swf::layOverEach(narrow.data(), colours.data(), count);
+            swf::layOverEachWide(wide.data(), colours.data(), count);
+            EXPECT_EQ(wide, narrow) << count << " pixels, " << opaqueShare << " % opaque";
+        }
+    }
+}
