@@ -176,6 +176,17 @@ int FillColours::stepAt(double t) const
     return static_cast<int>(std::clamp(t, 0.0, 1.0) * (kSteps - 1) + 0.5);
 }
 
+inline double FillColours::linearAt(int row, int column) const
+{
+    // Read at pixel centres.
+    return perX_ * (column + 0.5) + perY_ * (row + 0.5) + atOrigin_;
+}
+
+inline std::size_t FillColours::linearStep(int row, int column) const
+{
+    return static_cast<std::size_t>(std::clamp(linearAt(row, column) * (kSteps - 1) + 0.5, 0.0, double(kSteps - 1)));
+}
+
 bool FillColours::steady(int row, int from, int count, QRgb& colour) const
 {
     if (table_.empty()) {
@@ -191,17 +202,6 @@ bool FillColours::steady(int row, int from, int count, QRgb& colour) const
         return false;
     colour = table_[first];
     return true;
-}
-
-double FillColours::linearAt(int row, int column) const
-{
-    // Read at pixel centres.
-    return perX_ * (column + 0.5) + perY_ * (row + 0.5) + atOrigin_;
-}
-
-std::size_t FillColours::linearStep(int row, int column) const
-{
-    return static_cast<std::size_t>(std::clamp(linearAt(row, column) * (kSteps - 1) + 0.5, 0.0, double(kSteps - 1)));
 }
 
 void FillColours::colours(int row, int from, int count, QRgb* out) const
