@@ -246,6 +246,9 @@ struct Row {
     std::optional<double> circles;
     double frames = 0.0;
     std::optional<double> latencyP99;
+    // The median of the stretch's seconds' CPU: a second in which something else on the
+    // machine ran, evicting caches or taking the processor, weighs no more than any other.
+    std::optional<double> medianSecondCpu;
 };
 
 // The X server under X11, weston under Wayland; none where neither is found.
@@ -311,7 +314,7 @@ Row measure(const Scenario& scenario, double seconds)
     const frmHypno& wheel = *program.loaded<frmHypno>();
     LatencyProbe probe;
     CostMeter meter(getpid());
-    Row row{scenario.name, {}, {}, {}, 0.0, {}};
+    Row row{scenario.name, {}, {}, {}, 0.0, {}, {}};
     frmHypno::Activity before;
     frmHypno::Activity after;
     BenchClock::time_point start;
@@ -367,7 +370,7 @@ std::optional<Row> measurePeer(double seconds)
     peer.start(program, {QStringLiteral("-geometry"), QStringLiteral("793x360")});
     if (!peer.waitForStarted())
         return std::nullopt;
-    Row row{"XScreenSaver moire2, 793 x 360", {}, {}, {}, 0.0, {}};
+    Row row{"XScreenSaver moire2, 793 x 360", {}, {}, {}, 0.0, {}, {}};
     CostMeter meter(static_cast<pid_t>(peer.processId()));
     runFor(std::chrono::seconds(1));
     meter.start();
@@ -405,10 +408,27 @@ Row measureMovie(const MovieScenario& scenario, double seconds)
     const std::shared_ptr<const swf::Movie> movie = swf::Movie::loadFile(player.movie());
 
     long long shown = 0;
-    const QMetaObject::Connection counting =
-        QObject::connect(&player, &swf::PlayerWidget::frameShown, [&shown] { ++shown; });
+    // Each second's CPU, read as a frame is shown rather than woken for.
+    bool measuring = false;
+    std::optional<usage::Sample> secondStart;
+    BenchClock::time_point secondAt;
+    std::vector<double> cpuEachSecond;
+    const QMetaObject::Connection counting = QObject::connect(&player, &swf::PlayerWidget::frameShown, [&] {
+        ++shown;
+        if (!measuring)
+            return;
+        const BenchClock::time_point now = BenchClock::now();
+        const double wall = std::chrono::duration<double>(now - secondAt).count();
+        if (wall < 1.0)
+            return;
+        const std::optional<usage::Sample> sample = usage::sample(getpid());
+        if (secondStart && sample)
+            cpuEachSecond.push_back(usage::rates(*secondStart, *sample, wall).cpu);
+        secondStart = sample;
+        secondAt = now;
+    });
     CostMeter meter(getpid());
-    Row row{scenario.name, {}, {}, {}, 0.0, {}};
+    Row row{scenario.name, {}, {}, {}, 0.0, {}, {}};
     long long shownBefore = 0;
     BenchClock::time_point start;
     double wall = 0.0;
@@ -419,11 +439,17 @@ Row measureMovie(const MovieScenario& scenario, double seconds)
             shownBefore = shown;
             start = BenchClock::now();
             meter.start();
+            measuring = true;
+            secondStart = usage::sample(getpid());
+            secondAt = start;
         });
         QTimer::singleShot(warmUp + std::chrono::milliseconds(static_cast<long long>(seconds * 1000)), &loop, [&] {
             meter.stop(row);
+            measuring = false;
             wall = std::chrono::duration<double>(BenchClock::now() - start).count();
             row.frames = static_cast<double>(shown - shownBefore) / wall;
+            if (!cpuEachSecond.empty())
+                row.medianSecondCpu = percentile(cpuEachSecond, 0.5);
             control<QAction>(window, "mnuFileBAck")->trigger();
             loop.quit();
         });
@@ -434,6 +460,8 @@ Row measureMovie(const MovieScenario& scenario, double seconds)
     std::printf("  movie frames/s       %10.1f   (its own rate)\n", movie ? movie->frameRate : 0.0);
     std::printf("  frames shown/s       %10.1f\n", row.frames);
     printCost(row);
+    if (row.medianSecondCpu)
+        std::printf("  CPU s/s, median second %8.3f   (of %zu)\n", *row.medianSecondCpu, cpuEachSecond.size());
     std::fflush(stdout);
     runFor(std::chrono::milliseconds(100));
     return row;
@@ -443,8 +471,8 @@ Row measureMovie(const MovieScenario& scenario, double seconds)
 // Wayland, as its heading says; "-" where neither could be measured.
 void printSideBySide(const std::vector<Row>& rows, double refreshHz)
 {
-    std::printf("\nside by side, %.0f Hz screen                 CPU s/s   %10s   wake-ups/s   all threads   frames/s   "
-                "circles/s   p99 ms\n",
+    std::printf("\nside by side, %.0f Hz screen                 CPU s/s   median s   %10s   wake-ups/s   all threads   "
+                "frames/s   circles/s   p99 ms\n",
                 refreshHz, displayServer() ? displayServer()->kind : "X server");
     const auto column = [](const std::optional<double>& value, int width, int decimals) {
         char text[32];
@@ -455,8 +483,8 @@ void printSideBySide(const std::vector<Row>& rows, double refreshHz)
         return std::string(text);
     };
     for (const Row& row : rows)
-        std::printf("  %-44s %7.3f   %s   %10.1f   %11.1f   %8.1f   %s   %s\n", row.name.c_str(), row.self.cpu,
-                    column(row.serverCpu, 10, 3).c_str(), row.self.wakeUpsMainThread, row.self.wakeUpsAllThreads,
+        std::printf("  %-44s %7.3f   %s   %s   %10.1f   %11.1f   %8.1f   %s   %s\n", row.name.c_str(), row.self.cpu,
+                    column(row.medianSecondCpu, 8, 3).c_str(), column(row.serverCpu, 10, 3).c_str(), row.self.wakeUpsMainThread, row.self.wakeUpsAllThreads,
                     row.frames, column(row.circles, 9, 0).c_str(), column(row.latencyP99, 6, 2).c_str());
 }
 
