@@ -17,28 +17,35 @@ bool widePixels()
     return available;
 }
 
-// What follows, helpers within functions too, is built for AVX2, and run only where
-// widePixels() says so. Shared inline code is included above, built as the rest.
-#pragma GCC push_options
-#pragma GCC target("avx2")
+// Built for AVX2, each function marked so, and run only where widePixels() says so. Shared
+// inline code is included above, built as the rest.
+#define SWF_AVX2 __attribute__((target("avx2")))
 
-void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
+namespace {
+
+// Each pixel's transparency in the four lanes of its channels.
+SWF_AVX2 inline __m256i transparency(__m256i lanes)
+{
+    const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(lanes, 0xff), 0xff);
+    return _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
+}
+
+// Each lane times factor / 255, rounded as scaled() rounds it.
+SWF_AVX2 inline __m256i scale(__m256i lanes, __m256i factor)
+{
+    const __m256i product = _mm256_add_epi16(_mm256_mullo_epi16(lanes, factor), _mm256_set1_epi16(0x80));
+    return _mm256_srli_epi16(_mm256_add_epi16(product, _mm256_srli_epi16(product, 8)), 8);
+}
+
+} // namespace
+
+SWF_AVX2 void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
 {
     int x = 0;
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i full = _mm256_set1_epi16(255);
     const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xff000000u));
-    const __m256i half = _mm256_set1_epi16(0x80);
     // The lanes of each half hold two pixels' channels; unpacking and packing within halves
     // leaves the pixels in their places.
-    const auto transparency = [&](__m256i lanes) {
-        const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(lanes, 0xff), 0xff);
-        return _mm256_sub_epi16(full, alpha);
-    };
-    const auto scale = [&](__m256i lanes, __m256i factor) {
-        const __m256i product = _mm256_add_epi16(_mm256_mullo_epi16(lanes, factor), half);
-        return _mm256_srli_epi16(_mm256_add_epi16(product, _mm256_srli_epi16(product, 8)), 8);
-    };
     for (; x + 8 <= count; x += 8) {
         auto* at = reinterpret_cast<__m256i*>(pixels + x);
         const __m256i colour = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + x));
@@ -56,8 +63,6 @@ void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
     }
     layOverEach(pixels + x, colours + x, count - x);
 }
-
-#pragma GCC pop_options
 
 #else
 
