@@ -155,7 +155,6 @@ void CoverageFill::lay(int row, const FillColours& colours)
     const int left = changes_.front().column;
     const int right = changes_.back().column;
     auto* line = reinterpret_cast<QRgb*>(pixels_ + qsizetype(row) * bytesPerLine_);
-    const bool wide = widePixels();
     clip_.within(row, left, right, [&](int from, int to) {
         // A row of one colour, as a flat fill or a gradient across its rows is, lays over
         // as one; otherwise each pixel takes its own.
@@ -178,10 +177,8 @@ void CoverageFill::lay(int row, const FillColours& colours)
             if (covered == 4) {
                 if (isSteady)
                     layOver(line + runFrom, runTo - runFrom, steady);
-                else if (wide)
-                    layOverEachWide(line + runFrom, own + (runFrom - from), runTo - runFrom);
                 else
-                    layOverEach(line + runFrom, own + (runFrom - from), runTo - runFrom);
+                    layOverEachWide(line + runFrom, own + (runFrom - from), runTo - runFrom);
                 continue;
             }
             for (int x = runFrom; x < runTo; ++x) {

@@ -17,8 +17,9 @@ bool widePixels()
     return available;
 }
 
-// Built for AVX2, each function marked so, and run only where widePixels() says so. Shared
-// inline code is included above, built as the rest.
+// Built for AVX2, each function marked so, and called only where widePixels() says so: the
+// choice is made outside them, where no AVX2 instruction can come before it. Shared inline
+// code is included above, built as the rest.
 #define SWF_AVX2 __attribute__((target("avx2")))
 
 namespace {
@@ -37,9 +38,7 @@ SWF_AVX2 inline __m256i scale(__m256i lanes, __m256i factor)
     return _mm256_srli_epi16(_mm256_add_epi16(product, _mm256_srli_epi16(product, 8)), 8);
 }
 
-} // namespace
-
-SWF_AVX2 void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
+SWF_AVX2 void layOverEachAvx2(QRgb* pixels, const QRgb* colours, int count)
 {
     int x = 0;
     const __m256i zero = _mm256_setzero_si256();
@@ -62,6 +61,16 @@ SWF_AVX2 void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
         _mm256_storeu_si256(at, _mm256_add_epi8(_mm256_packus_epi16(low, high), colour));
     }
     layOverEach(pixels + x, colours + x, count - x);
+}
+
+} // namespace
+
+void layOverEachWide(QRgb* pixels, const QRgb* colours, int count)
+{
+    if (widePixels())
+        layOverEachAvx2(pixels, colours, count);
+    else
+        layOverEach(pixels, colours, count);
 }
 
 #else

@@ -7,10 +7,11 @@
 
 namespace swf {
 
-// Whether this processor runs the loops below.
+// Whether this processor takes eight pixels at a time.
 bool widePixels();
 
-// As layOverEach(): each of count premultiplied colours laid over its pixel.
+// As layOverEach(): each of count premultiplied colours laid over its pixel, eight at a time
+// where widePixels(), four at a time otherwise.
 void layOverEachWide(QRgb* pixels, const QRgb* colours, int count);
 
 } // namespace swf

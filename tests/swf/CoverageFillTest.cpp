@@ -182,8 +182,6 @@ TEST(CoverageFill, KeepsAPathsCoverageForTheNextFrameWithinABudget)
     }
 }
 
-} // namespace
-
 TEST(CoverageFill, TheWideBlendGivesTheBytesOfTheNarrowOne)
 {
     if (!swf::widePixels())
@@ -214,3 +212,5 @@ TEST(CoverageFill, TheWideBlendGivesTheBytesOfTheNarrowOne)
         }
     }
 }
+
+} // namespace
