@@ -260,8 +260,11 @@ QImage Renderer::renderImage(const TimelinePlayer& root, const QSize& size, cons
     changed_ = damage_.compare(std::move(leaves), whole);
     if (settled.drawAnew) {
         reuse(settled_.picture(), size);
-        QPainter painter(&settled_.picture());
-        renderPass(painter, root, size, background, QPointF(), QRegion(whole), true, {0, settled.below});
+        {
+            QPainter painter(&settled_.picture());
+            renderPass(painter, root, size, background, QPointF(), QRegion(whole), true, {0, settled.below});
+        }
+        settled_.drawn();
     }
     if (!changed_.isEmpty()) {
         QImage& frame = nextFrame(size);
@@ -349,7 +352,7 @@ void Renderer::renderPass(QPainter& painter, const TimelinePlayer& root, const Q
     } else {
         auto& device = *static_cast<QImage*>(painter.device());
         for (const QRect& rect : redrawn)
-            copyPixels(settled_.picture(), device, rect & device.rect());
+            settled_.copyTo(device, rect & device.rect());
     }
     const QRect stage = stageArea(movie_.stage, target).toAlignedRect();
     // Drawn in one go, the fills keep to rectangles of their own and the painter draws no more.

@@ -59,6 +59,7 @@ void SettledLayers::forget()
     kept_.clear();
     below_ = 0;
     steady_ = 0;
+    flat_.forget();
 }
 
 } // namespace swf

@@ -9,6 +9,7 @@
 // drawn alike over three frames in a row, so that a movie whose bottom keeps changing does
 // not have it drawn twice, once for the picture and once for the frame.
 
+#include "swf/FlatRows.h"
 #include "swf/FrameDamage.h"
 
 #include <QColor>
@@ -35,8 +36,12 @@ public:
     // last frame's leaves being before (empty when unknown).
     Use settle(const std::vector<DrawnLeaf>& leaves, const std::vector<DrawnLeaf>& before, const QSize& size,
                const QColor& background);
-    // The picture; the renderer draws it when settle() asks, at the frame's size.
+    // The picture; the renderer draws it when settle() asks, at the frame's size, and then
+    // says it has with drawn().
     QImage& picture() { return picture_; }
+    void drawn() { flat_.measure(picture_); }
+    // Copies rect of the picture into a frame.
+    void copyTo(QImage& frame, const QRect& rect) const { flat_.copy(picture_, frame, rect); }
     // Nothing is kept: the next frames start again.
     void forget();
 
@@ -48,6 +53,7 @@ private:
     QSize size_;
     QColor background_;
     QImage picture_;
+    FlatRows flat_;
 };
 
 } // namespace swf

@@ -2,7 +2,9 @@
 // whole frame gives: every movie here is played frame by frame through one renderer that
 // keeps its pictures, and each frame compared with a fresh renderer's whole drawing of it.
 
+#include "swf/FlatRows.h"
 #include "swf/Movie.h"
+#include "swf/PixelCopy.h"
 #include "swf/Renderer.h"
 #include "swf/TimelinePlayer.h"
 #include "swfwriter/MovieBuilder.h"
@@ -412,6 +414,44 @@ TEST(IncrementalRender, TheSampleAndProgramMoviesDrawWhatAWholeRedrawDraws)
         const int frames = std::min(int(movie->timeline.frames.size()) + 6, 70);
         expectIncrementalEqualsWhole(*movie, frames, {{frames / 2, QSize(320, 200), {}}}, QFileInfo(file).fileName());
     }
+}
+
+// The backdrop a frame starts from is copied with its one-coloured runs filled: the copy must
+// be the picture's bytes wherever the rectangle meets a run, and a picture of another size
+// than the one measured is copied as it is.
+TEST(IncrementalRender, ABackdropCopiedWithItsFlatRunsFilledIsThePicturesBytes)
+{
+    constexpr int kWidth = 100;
+    QImage picture(kWidth, 6, QImage::Format_ARGB32_Premultiplied);
+    const auto varied = [](int x, int y) { return qRgba(x, y * 40, (x * 7) & 0xff, 255); };
+    const QRgb flat = qRgba(10, 20, 30, 255);
+    // Per row, where its run of the flat colour lies: the whole row, the middle, the start,
+    // the end, nowhere, and a short run before the longer one.
+    const std::array<std::vector<std::pair<int, int>>, 6> runs{{
+        {{0, kWidth}}, {{20, 80}}, {{0, 50}}, {{60, kWidth}}, {}, {{5, 20}, {40, 90}}}};
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const auto& row = runs[static_cast<std::size_t>(y)];
+            const bool inRun = std::any_of(row.begin(), row.end(), [x](auto run) { return x >= run.first && x < run.second; });
+            picture.setPixel(x, y, inRun ? flat : varied(x, y));
+        }
+    swf::FlatRows rows;
+    rows.measure(picture);
+    const QImage other = picture.scaled(kWidth / 2, 6);
+    const std::vector<QRect> rects{QRect(0, 0, kWidth, 6), QRect(0, 0, 30, 6),  QRect(30, 0, 70, 6),
+                                   QRect(25, 1, 40, 4),     QRect(85, 0, 15, 6), QRect(19, 0, 1, 6),
+                                   QRect(20, 0, 1, 6),      QRect(79, 0, 2, 6),  QRect(0, 5, kWidth, 1)};
+    for (const QImage* from : std::array<const QImage*, 2>{&picture, &other})
+        for (const QRect& rect : rects) {
+            const QRect inside = rect & from->rect();
+            QImage expected(from->size(), QImage::Format_ARGB32_Premultiplied);
+            expected.fill(qRgba(1, 2, 3, 4));
+            QImage copied = expected.copy();
+            swf::copyPixels(*from, expected, inside);
+            rows.copy(*from, copied, inside);
+            EXPECT_EQ(copied, expected) << "width " << from->width() << ", rect " << rect.x() << "," << rect.y()
+                                        << " " << rect.width() << "x" << rect.height();
+        }
 }
 
 } // namespace
