@@ -48,6 +48,11 @@ frmBoxPendulam::frmBoxPendulam(Program& program) : MdiChildForm(program, QString
         SWF->setPresenter([presenter](const QImage& picture, const QRect& changed) {
             return presenter->present(picture, changed);
         });
+        // From the player's thread where it can: the window's thread then sleeps while
+        // the movie plays.
+        SWF->setDirectShow([presenter](const QImage& picture, const QRegion& changed) {
+            return presenter->presentOffThread(picture, changed);
+        });
         // Frames drawn where the presenter puts them from need no copy on the way.
         SWF->setFrameMemory(presenter->frameMemory());
     }

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 #include <functional>
@@ -24,6 +25,11 @@ public:
     // the screen. False when it could not: the widget
     // then repaints that part itself.
     virtual bool present(const QImage& picture, const QRect& changed) = 0;
+    // The same from any thread, the changed part given in the picture's device pixels: it
+    // may read nothing of the widget, only what the widget's thread last found of its place.
+    // False when that is not known just now, or it could not: the widget's thread then
+    // puts them with present(). None does by default.
+    virtual bool presentOffThread(const QImage& /*picture*/, const QRegion& /*changed*/) { return false; }
 
     // Where a widget whose whole frames are drawn elsewhere may draw them, so that the
     // presenter puts them without a copy: an image of the size and format asked, or a null

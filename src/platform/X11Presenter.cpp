@@ -1,5 +1,6 @@
 #include "platform/X11Presenter.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -137,6 +138,10 @@ X11Presenter::X11Presenter(QWidget& widget, xcb_connection_t* toolkits, xcb_conn
     if (shared_) {
         frames_ = SharedFrames::make(connection_);
         widget_.installEventFilter(this);
+        watchLineage();
+        // Run out of events, the widget's thread has seen every change to the place.
+        if (auto* dispatcher = QAbstractEventDispatcher::instance(thread()))
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &X11Presenter::findPlace);
     }
 }
 
@@ -220,17 +225,72 @@ void X11Presenter::setClip(const QRegion& deviceRegion)
                             static_cast<std::uint32_t>(rectangles.size()), rectangles.data());
 }
 
+bool X11Presenter::catchUp()
+{
+    // Errors of requests about a window already gone come as events; nobody else reads
+    // this connection's.
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
+        std::free(event);
+    if (xcb_connection_has_error(connection_))
+        return false;
+    letGoOfRead();
+    return true;
+}
+
+void X11Presenter::watchLineage()
+{
+    std::vector<QPointer<QWidget>> lineage;
+    for (QWidget* parent = widget_.parentWidget(); parent; parent = parent->parentWidget())
+        lineage.emplace_back(parent);
+    if (lineage == lineage_)
+        return;
+    for (const QPointer<QWidget>& parent : lineage_)
+        if (parent)
+            parent->removeEventFilter(this);
+    lineage_ = std::move(lineage);
+    for (const QPointer<QWidget>& parent : lineage_)
+        parent->installEventFilter(this);
+}
+
+void X11Presenter::findPlace()
+{
+    const std::lock_guard lock(mutex_);
+    if (place_ || !frames_)
+        return;
+    watchLineage();
+    QWindow* window = widget_.window()->windowHandle();
+    if (!widget_.isVisible() || !window || !window->isExposed() || !follow(window))
+        return;
+    const qreal dpr = window->devicePixelRatio();
+    // As present() finds them, for the whole widget.
+    const QPoint origin = widget_.mapTo(widget_.window(), QPoint(0, 0));
+    place_ = Place{QTransform::fromScale(dpr, dpr).map(visibleArea().translated(origin)), origin * dpr,
+                   (QSizeF(widget_.size()) * dpr).toSize()};
+}
+
+bool X11Presenter::presentOffThread(const QImage& picture, const QRegion& changed)
+{
+    const std::lock_guard lock(mutex_);
+    const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
+    if (!place_ || !rgb || picture.size() != place_->pictureSize || !catchUp())
+        return false;
+    const QRegion clip = changed.translated(place_->origin) & place_->visible;
+    const QRect source = clip.boundingRect().translated(-place_->origin) & picture.rect();
+    if (source.isEmpty())
+        return true;
+    if (static_cast<std::uint32_t>(source.width()) * 4u > maxRequestBytes_ - PutImageHeader)
+        return false;
+    setClip(clip);
+    if (std::exchange(toolkitPainted_, false))
+        std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+    return putInPlace(picture, source, place_->origin + source.topLeft());
+}
+
 bool X11Presenter::present(const QImage& picture, const QRect& changed)
 {
-    if (shared_) {
-        // Errors of requests about a window already gone come as events; nobody else reads
-        // this connection's.
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_))
-            std::free(event);
-        if (xcb_connection_has_error(connection_))
-            return false;
-        letGoOfRead();
-    }
+    const std::lock_guard lock(mutex_);
+    if (shared_ && !catchUp())
+        return false;
     QWindow* window = widget_.window()->windowHandle();
     // An opaque premultiplied picture is the same bytes as a 32-bit RGB one.
     const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
@@ -331,12 +391,18 @@ void X11Presenter::letGoOfRead()
 
 bool X11Presenter::eventFilter(QObject* watched, QEvent* event)
 {
+    {
+        // Whatever happens to the widget, its parents or its window may move, cover or
+        // reveal it, or paint over it: frames wait for the widget's thread to look again.
+        const std::lock_guard lock(mutex_);
+        place_.reset();
+        if (watched == &widget_ && event->type() == QEvent::Paint)
+            toolkitPainted_ = true;
+    }
     // Uncovered, the window would show the toolkit's stale copy of the widget: the
     // widget repaints from its picture first.
     if (watched == window_ && event->type() == QEvent::Expose)
         widget_.update();
-    if (watched == &widget_ && event->type() == QEvent::Paint)
-        toolkitPainted_ = true;
     return false;
 }
 

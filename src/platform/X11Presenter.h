@@ -12,6 +12,13 @@
 // when it shows that copy without repainting it: when the window is uncovered. So each
 // exposure of the window marks the widget for a repaint from its picture. A widget laid
 // over this one must be its child, or opaque, to be cut out of what is drawn.
+//
+// Frames in the presenter's own memory may also go out from another thread (a movie's
+// player), so that the widget's thread sleeps while they play. That thread reads nothing of
+// the widget: it uses the place the widget's thread last found, which any event of the
+// widget, its parents or its window makes unknown until the widget's thread next runs out
+// of events, and finds it again. Whatever the toolkit paints in the window comes with such
+// an event, so no frame goes out by an outdated place over what it painted.
 
 #include "platform/DirectPresenter.h"
 #include "platform/SharedFrames.h"
@@ -25,6 +32,8 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 struct xcb_connection_t;
@@ -39,6 +48,7 @@ public:
     ~X11Presenter() override;
 
     bool present(const QImage& picture, const QRect& changed) override;
+    bool presentOffThread(const QImage& picture, const QRegion& changed) override;
     FrameMemory frameMemory() override;
     // Whether frames go through memory shared with the server.
     bool sharesMemory() const { return shared_ != nullptr; }
@@ -62,8 +72,14 @@ private:
     // Puts source of a frame in the presenter's own memory, from there, and keeps the frame
     // until the server has read it; false when too many wait for that already.
     bool putInPlace(const QImage& picture, const QRect& source, const QPoint& target);
-    // Lets go of the frames the server has read.
+    // Lets go of the frames the server has read, after the connection's errors; false when
+    // the connection has failed.
+    bool catchUp();
     void letGoOfRead();
+    // Finds the widget's place for frames put from another thread, when unknown.
+    void findPlace();
+    // Watches the widget and its parents for whatever may move, cover or reveal it.
+    void watchLineage();
 
     QWidget& widget_;
     xcb_connection_t* toolkits_;
@@ -88,6 +104,18 @@ private:
     std::uint8_t depth_ = 24;
     QRegion clip_;
     std::vector<std::uint8_t> rows_;
+    // Where frames put from another thread go, as the widget's thread last found it.
+    struct Place {
+        // The device pixels of the window the widget shows.
+        QRegion visible;
+        // Where the picture's top left lies in the window, and its size, in device pixels.
+        QPoint origin;
+        QSize pictureSize;
+    };
+    std::optional<Place> place_;
+    std::vector<QPointer<QWidget>> lineage_;
+    // Guards the drawing state above against the two threads that present.
+    std::mutex mutex_;
 };
 
 } // namespace platform

@@ -109,6 +109,7 @@ struct PlayerThread::Shared {
     bool frameMemoryChanged = false;
     std::function<void()> beforeDrawing;
     ChangeReport changeReport;
+    DirectShow directShow;
     // From the player's thread.
     Shown shown;
     // The last frame handed over, in device pixels, and its part the owner has yet to take.
@@ -140,6 +141,7 @@ PlayerThread::~PlayerThread()
     {
         const std::lock_guard lock(shared_->mutex);
         shared_->beforeDrawing = nullptr;
+        shared_->directShow = nullptr;
     }
     stop_.request_stop();
 }
@@ -198,6 +200,12 @@ void PlayerThread::setChangeReport(ChangeReport report)
 {
     const std::lock_guard lock(shared_->mutex);
     shared_->changeReport = std::move(report);
+}
+
+void PlayerThread::setDirectShow(DirectShow show)
+{
+    const std::lock_guard lock(shared_->mutex);
+    shared_->directShow = std::move(show);
 }
 
 PlayerThread::Shown PlayerThread::shown() const
@@ -342,7 +350,10 @@ void PlayerThread::run(const std::stop_token& stop, const std::shared_ptr<Shared
             const bool wasCurrent = std::exchange(shared->shown.current, true);
             if (shared->handOver(image, changed) || !wasCurrent) {
                 ++shared->shown.framesDrawn;
-                shared->tell(lock);
+                if (wasCurrent && shared->directShow && shared->directShow(shared->picture, shared->unshown))
+                    shared->unshown = QRegion();
+                else
+                    shared->tell(lock);
             }
             // Commands may have come while drawing.
             continue;

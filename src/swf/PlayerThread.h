@@ -14,7 +14,9 @@
 // renderer draws the next frame into its other one, and draws into a frame only while no
 // copy of it is held elsewhere; a presenter keeping one leaves that memory to it.
 // The owner hears of a new frame by a call it gives, made under the mutex, so that no call
-// comes after the owner withdrew it.
+// comes after the owner withdrew it. An owner that can put frames on the screen from any
+// thread may give a direct show instead, called under the mutex too: a frame it shows is
+// not news, and the owner's thread sleeps through it.
 //
 // The thread sleeps from one frame to the next, and for good while nothing is to be done:
 // while paused, and while the movie rests (no timeline plays and no action ran), since each
@@ -85,6 +87,14 @@ public:
     // given the frame drawn and that account, on the player's thread.
     using ChangeReport = std::function<QRegion(const QImage& frame, const QRegion& changed)>;
     void setChangeReport(ChangeReport report);
+
+    // Puts a frame's changed device pixels on the screen from the player's thread, so that
+    // the owner's thread need not wake for them: given the frame handed over and the pixels
+    // the owner has yet to show, under the thread's lock. True when it put them all; the
+    // owner then hears nothing of that frame. Called for no movie's first frame, whose news
+    // the owner hears in any case.
+    using DirectShow = std::function<bool(const QImage& frame, const QRegion& changed)>;
+    void setDirectShow(DirectShow show);
 
     Shown shown() const;
     // Brings `picture`, an image of the owner's own, up to date with the last frame handed

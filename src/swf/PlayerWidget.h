@@ -61,6 +61,14 @@ public:
     // for the call; a copy kept makes the player draw the next frames into other memory.
     using Presenter = std::function<bool(const QImage& picture, const QRect& changed)>;
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
+    // A presenter that can also put frames on the screen from the player's thread, so that
+    // the widget's thread sleeps while the movie plays: given each frame in device pixels
+    // and the device pixels to show, on that thread. False when it could not just then:
+    // the widget then shows them itself, through the presenter above or by repainting.
+    void setDirectShow(PlayerThread::DirectShow show) { player_.setDirectShow(std::move(show)); }
+    // Frames drawn and handed over to be shown since the player started, whichever thread
+    // showed them.
+    qint64 framesShown() const { return player_.shown().framesDrawn; }
     // Where the frames are drawn: the presenter's own memory, for one that puts them from
     // there without a copy.
     void setFrameMemory(FrameMemory memory) { player_.setFrameMemory(std::move(memory)); }
@@ -71,7 +79,7 @@ public:
     void setChangeReport(PlayerThread::ChangeReport report) { player_.setChangeReport(std::move(report)); }
 
 signals:
-    // A newly drawn frame that changed the picture is on show.
+    // A newly drawn frame that changed the picture is on show, shown by the widget's thread.
     void frameShown();
 
 protected:

@@ -1,8 +1,9 @@
 // The X11 presenter on a real X server: the pixels it puts are the picture's, in the
 // widget's place, never over the widget's children; popups over the widget neither stop
 // it nor are drawn over; at any scale it writes the device pixels the toolkit would paint;
-// and when the window is uncovered, the screen shows the picture rather than the
-// toolkit's older copy of it.
+// when the window is uncovered, the screen shows the picture rather than the toolkit's
+// older copy of it; and frames put from another thread keep to where the widget was last
+// found, and wait while it may have changed.
 
 #include "platform/DirectPresenter.h"
 #include "platform/X11Presenter.h"
@@ -10,10 +11,12 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <QWidget>
 
@@ -24,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -313,6 +317,61 @@ TEST_F(X11PresenterTest, AnUncoveredWindowShowsThePictureNotTheToolkitsOlderCopy
     cover.hide();
     EXPECT_TRUE(QTest::qWaitFor([&] { return bool(showsPicture(target->picture, target->rect())); }, 5000))
         << showsPicture(target->picture, target->rect()).message();
+}
+
+// Lets the widget's thread run out of events and wait, as it does between a movie's frames.
+void runOutOfEvents()
+{
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool presentedFromAnotherThread(platform::DirectPresenter& presenter, const QImage& frame, const QRegion& changed)
+{
+    bool put = false;
+    std::thread([&] { put = presenter.presentOffThread(frame, changed); }).join();
+    return put;
+}
+
+// The same once the widget's thread has found the widget's place: events of the window
+// that come late (activation, focus) make it look again.
+bool presentedOnceFound(platform::DirectPresenter& presenter, const QImage& frame, const QRegion& changed)
+{
+    for (int tries = 0; tries < 100; ++tries) {
+        runOutOfEvents();
+        if (presentedFromAnotherThread(presenter, frame, changed))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(X11PresenterTest, FramesFromAnotherThreadGoWhereTheWidgetsThreadLastFoundThem)
+{
+    const platform::DirectPresenter::FrameMemory memory = presenter->frameMemory();
+    ASSERT_TRUE(memory);
+    const auto frameOf = [&](int seed) {
+        QImage frame = memory(target->size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter(&frame).drawImage(0, 0, pattern(seed));
+        return frame;
+    };
+    const QImage first = frameOf(30);
+    ASSERT_TRUE(presentedOnceFound(*presenter, first, QRegion(target->rect())));
+    EXPECT_TRUE(showsPicture(pattern(30), target->rect()));
+
+    // A child laid over the widget: until the widget's thread has seen it, no frame goes
+    // from the other thread, and after, none goes over it.
+    auto* cover = new Badge(target);
+    cover->setGeometry(100, 60, 50, 30);
+    cover->show();
+    const QImage second = frameOf(31);
+    EXPECT_FALSE(presentedFromAnotherThread(*presenter, second, QRegion(target->rect())));
+    ASSERT_TRUE(presentedOnceFound(*presenter, second, QRegion(target->rect())));
+    const QRect coverInWindow = cover->geometry().translated(target->pos());
+    EXPECT_TRUE(showsPicture(pattern(31), target->rect(), coverInWindow));
+    QImage red(coverInWindow.size(), QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    EXPECT_TRUE(sameImage(screen().copy(coverInWindow), red));
 }
 
 TEST_F(X11PresenterTest, AHiddenWindowIsLeftToTheWidget)

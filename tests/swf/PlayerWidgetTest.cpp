@@ -21,6 +21,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <semaphore>
 #include <thread>
 #include <vector>
@@ -388,6 +389,60 @@ TEST_F(SwfPlayerWidget, ThePresenterIsGivenOnlyWhatChangedAndWhereItCannotTheWid
     ASSERT_TRUE(waitFor([&] { return paints.areas.size() >= 3; }));
     for (const QRect& area : paints.areas)
         EXPECT_EQ(area, changed);
+}
+
+TEST_F(SwfPlayerWidget, FramesShownFromThePlayersThreadAreNoNewsAndThoseItCannotShowGoToTheWidget)
+{
+    const QRect changed(10, 20, 30, 40);
+    widget.setChangeReport([changed](const QImage&, const QRegion&) { return QRegion(changed); });
+    struct Direct {
+        std::mutex mutex;
+        std::vector<QRegion> regions;
+        std::atomic<bool> succeeds = true;
+        std::size_t count()
+        {
+            const std::lock_guard lock(mutex);
+            return regions.size();
+        }
+    };
+    const auto direct = std::make_shared<Direct>();
+    widget.setDirectShow([direct](const QImage& frame, const QRegion& region) {
+        EXPECT_EQ(frame.size(), QSize(200, 100));
+        const std::lock_guard lock(direct->mutex);
+        direct->regions.push_back(region);
+        return direct->succeeds.load();
+    });
+    const auto presented = std::make_shared<std::vector<QRect>>();
+    widget.setPresenter([presented](const QImage&, const QRect& area) {
+        presented->push_back(area);
+        return true;
+    });
+    QSignalSpy shown(&widget, &swf::PlayerWidget::frameShown);
+    widget.resize(200, 100);
+    widget.setMovie(write("moving.swf", movingSquare()));
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return direct->count() >= 4; }));
+    drain();
+    const qsizetype heard = shown.count();
+    const std::size_t presentedByTheWidget = presented->size();
+    const qint64 shownAtFour = widget.framesShown();
+    const std::size_t fromFour = direct->count();
+    ASSERT_TRUE(waitFor([&] { return direct->count() >= fromFour + 4; }));
+    drain();
+    EXPECT_EQ(shown.count(), heard) << "a frame shown from the player's thread is no news";
+    EXPECT_EQ(presented->size(), presentedByTheWidget);
+    EXPECT_GE(widget.framesShown(), shownAtFour + 4);
+    {
+        const std::lock_guard lock(direct->mutex);
+        for (std::size_t i = fromFour; i < direct->regions.size(); ++i)
+            EXPECT_EQ(direct->regions[i], QRegion(changed)) << i;
+    }
+
+    // Frames it cannot show go to the widget's thread, which shows them itself.
+    direct->succeeds = false;
+    ASSERT_TRUE(waitFor([&] { return presented->size() >= presentedByTheWidget + 3; }));
+    EXPECT_GT(shown.count(), heard);
+    EXPECT_EQ(presented->back(), changed);
 }
 
 TEST_F(SwfPlayerWidget, ARepaintAfterThePresenterShowsTheLastFrameItWasGiven)
