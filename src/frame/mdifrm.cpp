@@ -417,6 +417,9 @@ void mdifrm::hideTextStrip()
 void mdifrm::hideSettingsPanel()
 {
     Picture1->setVisible(false);
+    // Its value boxes go with it: their timer would wake the window's thread ten times a
+    // second for nothing while a movie plays.
+    Timer1->setHeld(true);
 }
 
 void mdifrm::moveSliders(const SliderValues& values)

@@ -173,6 +173,17 @@ TEST_F(MovieWindow, BackUnloadsWindowAndFrameStopsTheTimerAndShowsTheChooser)
     EXPECT_FALSE(timer);
 }
 
+TEST_F(MovieWindow, TheFramesValueBoxesWakeNobodyWhileAMovieHidesThem)
+{
+    for (const Method method : {ColorBox, Pendulum}) {
+        proceed(method);
+        mdifrm& frame = program->form<mdifrm>();
+        EXPECT_TRUE(control<QWidget>(frame, "Picture1")->isHidden());
+        EXPECT_FALSE(control<platform::FormTimer>(frame, "Timer1")->isTicking()) << method;
+        back();
+    }
+}
+
 TEST_F(MovieWindow, MenusComeInTheirDesignedOrder)
 {
     proceed(ColorBox);
