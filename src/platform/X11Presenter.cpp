@@ -78,6 +78,13 @@ std::optional<std::uint8_t> depthTakingThePicturesPixels(xcb_connection_t* conne
     return depth;
 }
 
+// An opaque premultiplied picture is the same bytes as a 32-bit RGB one: either is sent as
+// it is.
+bool sentAsItIs(const QImage& picture)
+{
+    return picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
+}
+
 struct SharedBeside {
     xcb_connection_t* connection;
     std::unique_ptr<SharedImageMemory> memory;
@@ -225,6 +232,12 @@ void X11Presenter::setClip(const QRegion& deviceRegion)
                             static_cast<std::uint32_t>(rectangles.size()), rectangles.data());
 }
 
+void X11Presenter::waitForToolkitsPainting()
+{
+    if (std::exchange(toolkitPainted_, false))
+        std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+}
+
 bool X11Presenter::catchUp()
 {
     // Errors of requests about a window already gone come as events; nobody else reads
@@ -271,8 +284,7 @@ void X11Presenter::findPlace()
 bool X11Presenter::presentOffThread(const QImage& picture, const QRegion& changed)
 {
     const std::lock_guard lock(mutex_);
-    const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
-    if (!place_ || !rgb || picture.size() != place_->pictureSize || !catchUp())
+    if (!place_ || !sentAsItIs(picture) || picture.size() != place_->pictureSize || !catchUp())
         return false;
     const QRegion clip = changed.translated(place_->origin) & place_->visible;
     const QRect source = clip.boundingRect().translated(-place_->origin) & picture.rect();
@@ -281,8 +293,7 @@ bool X11Presenter::presentOffThread(const QImage& picture, const QRegion& change
     if (static_cast<std::uint32_t>(source.width()) * 4u > maxRequestBytes_ - PutImageHeader)
         return false;
     setClip(clip);
-    if (std::exchange(toolkitPainted_, false))
-        std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+    waitForToolkitsPainting();
     return putInPlace(picture, source, place_->origin + source.topLeft());
 }
 
@@ -292,9 +303,7 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     if (shared_ && !catchUp())
         return false;
     QWindow* window = widget_.window()->windowHandle();
-    // An opaque premultiplied picture is the same bytes as a 32-bit RGB one.
-    const bool rgb = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
-    if (!widget_.isVisible() || !window || !window->isExposed() || !rgb || !follow(window))
+    if (!widget_.isVisible() || !window || !window->isExposed() || !sentAsItIs(picture) || !follow(window))
         return false;
     const qreal dpr = window->devicePixelRatio();
     if (picture.size() != (QSizeF(widget_.size()) * dpr).toSize())
@@ -317,8 +326,8 @@ bool X11Presenter::present(const QImage& picture, const QRect& changed)
     setClip(clip);
     const QPoint target = pictureOrigin + source.topLeft();
 
-    if (shared_ && std::exchange(toolkitPainted_, false))
-        std::free(xcb_get_input_focus_reply(toolkits_, xcb_get_input_focus(toolkits_), nullptr));
+    if (shared_)
+        waitForToolkitsPainting();
     if (frames_ && putInPlace(picture, source, target))
         return true;
     if (shared_ && source.height() <= UINT16_MAX && shared_->ready()) {

@@ -75,6 +75,9 @@ private:
     // Lets go of the frames the server has read, after the connection's errors; false when
     // the connection has failed.
     bool catchUp();
+    // After the toolkit painted the widget on its own connection, waits for the server to
+    // have drawn that, or it could land over a newer frame.
+    void waitForToolkitsPainting();
     void letGoOfRead();
     // Finds the widget's place for frames put from another thread, when unknown.
     void findPlace();
